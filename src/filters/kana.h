@@ -1,0 +1,9 @@
+#pragma once
+
+#include "front/stream_pair.h"
+
+namespace zolt {
+
+int Kana(StreamPair* pair);
+
+}  // namespace zolt

@@ -1,0 +1,97 @@
+#include "front/stream_pair.h"
+
+#include "support/platform.h"
+
+namespace zolt {
+
+namespace {
+
+// True when writing to `output` would overwrite the regular file `input`.
+bool IsSameRegularFile(const FileId& input, const FileId& output) {
+  return input.valid && output.valid && input.regular && input == output;
+}
+
+void BindStdout(OutStream* out) {
+  Sys().SetBinaryMode(kStdout, true);
+  AttachOutput(out, kStdout, false, "stdout");
+  out->unbuffered = Sys().IsCharDevice(kStdout);
+}
+
+}  // namespace
+
+bool SameFileName(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char x = static_cast<unsigned char>(*a);
+    unsigned char y = static_cast<unsigned char>(*b);
+    if (x >= 'a' && x <= 'z') x -= 0x20;
+    if (y >= 'a' && y <= 'z') y -= 0x20;
+    if (x != y) return false;
+    if (x == 0) return true;
+  }
+}
+
+bool OpenRedirectedInput(InStream* in) {
+  if (Sys().IsCharDevice(kStdin)) return false;
+  Sys().SetBinaryMode(kStdin, true);
+  int fd = Sys().Duplicate(kStdin);
+  if (fd < 0) return false;
+  AttachInput(in, fd, true);
+  Sys().ReattachStdinToConsole();
+  return true;
+}
+
+BindResult BindStreams(int count, char** names, StreamPair* pair) {
+  *pair = StreamPair{};
+  pair->redirected = OpenRedirectedInput(&pair->input) ? 1 : 0;
+  if (count == 0) {
+    if (!pair->redirected) return BindResult::kMissing;
+  } else if (count == 1 && pair->redirected) {
+    FileId in = Sys().IdentifyDescriptor(pair->input.fd);
+    if (IsSameRegularFile(in, Sys().IdentifyName(names[0]))) return BindResult::kSameFile;
+    if (!OpenOutput(&pair->output, names[0], false)) return BindResult::kMissing;
+    return BindResult::kBound;
+  } else if (count == 1) {
+    if (!OpenInput(&pair->input, names[0])) return BindResult::kMissing;
+  } else {
+    if (SameFileName(names[0], names[1])) return BindResult::kMissing;
+    CloseInput(&pair->input);
+    pair->redirected = 0;
+    if (!OpenInput(&pair->input, names[0])) return BindResult::kMissing;
+    FileId in = Sys().IdentifyDescriptor(pair->input.fd);
+    if (IsSameRegularFile(in, Sys().IdentifyName(names[1]))) return BindResult::kSameFile;
+    if (!OpenOutput(&pair->output, names[1], false)) return BindResult::kMissing;
+    return BindResult::kBound;
+  }
+  // The output is standard output.
+  FileId in = Sys().IdentifyDescriptor(pair->input.fd);
+  if (IsSameRegularFile(in, Sys().IdentifyDescriptor(kStdout))) return BindResult::kSameFile;
+  BindStdout(&pair->output);
+  return BindResult::kBound;
+}
+
+bool ReleaseStreams(StreamPair* pair) {
+  bool ok = true;
+  if (pair->output.is_open()) ok = CloseOutput(&pair->output) && !pair->output.failed;
+  CloseInput(&pair->input);
+  Sys().SetBinaryMode(kStdin, false);
+  Sys().SetBinaryMode(kStdout, false);
+  return ok;
+}
+
+void PutNewline(int type, OutStream* out) {
+  switch (type) {
+    case 1:
+      WriteBytes(out, "\r\n", 2);
+      break;
+    case 2:
+      WriteByte(out, '\n');
+      break;
+    case 4:
+      WriteByte(out, '\r');
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace zolt

@@ -1,0 +1,44 @@
+// Binding the input and output of a filter run.
+#pragma once
+
+#include <string>
+
+#include "support/stream.h"
+
+namespace zolt {
+
+struct StreamPair {
+  InStream input;
+  OutStream output;
+  int redirected = 0;  // 1 when the input is the redirected standard input
+};
+
+// Result of BindStreams.
+enum class BindResult {
+  kBound,
+  kMissing,   // input or output could not be bound
+  kSameFile,  // the output is the input under another name
+};
+
+// Name comparison: equal byte for byte once a-z are folded to A-Z.
+bool SameFileName(const char* a, const char* b);
+
+// Takes over a redirected standard input: binds `in` to a duplicate of it
+// and re-attaches standard input to the console. False when standard input
+// is a character device (not redirected) or cannot be taken over.
+bool OpenRedirectedInput(InStream* in);
+
+// Binds input and output from the file arguments `names` (the switch or
+// program name excluded) and the redirection of standard input. Never
+// truncates a file that is the input under another name.
+BindResult BindStreams(int count, char** names, StreamPair* pair);
+
+// Flushes and closes what BindStreams opened. False when the output could
+// not be completely written.
+bool ReleaseStreams(StreamPair* pair);
+
+// Writes the bytes of newline type 1 (CR LF), 2 (LF) or 4 (CR); nothing for
+// any other type.
+void PutNewline(int type, OutStream* out);
+
+}  // namespace zolt

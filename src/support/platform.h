@@ -1,0 +1,139 @@
+// The operating-system services zolt needs, behind one interface.
+//
+// Everything outside src/support talks to the system only through Platform.
+// There is one implementation per system (platform_posix.cpp,
+// platform_win32.cpp); tests install their own (for instance one that makes
+// a chosen write or allocation fail) with SetPlatform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zolt {
+
+// Descriptors of the standard streams, the same numbers on every system.
+constexpr int kStdin = 0;
+constexpr int kStdout = 1;
+constexpr int kStderr = 2;
+
+// How a file is opened. Every mode is untranslated (binary).
+enum class OpenMode {
+  kRead,      // existing file, reading
+  kTruncate,  // writing; created when missing, emptied when present
+  kAppend,    // writing at the end; created when missing
+};
+
+// A file time: on POSIX nanoseconds since the epoch, on Win32 the FILETIME
+// count of 100 ns units. Zero means "no time" (and, when setting, "leave
+// this time unchanged").
+struct FileTime {
+  int64_t value = 0;
+  bool empty() const { return value == 0; }
+  friend bool operator==(FileTime a, FileTime b) = default;
+};
+
+// The three times a file carries. Systems without a creation time leave
+// `creation` empty and ignore it when setting.
+struct FileTimes {
+  FileTime creation;
+  FileTime access;
+  FileTime write;
+};
+
+// Identity of an open file or of a name: two names or descriptors with equal
+// valid identities are the same file.
+struct FileId {
+  bool valid = false;
+  bool regular = false;  // a regular file (not a device, pipe or directory)
+  uint64_t device = 0;
+  uint64_t index = 0;
+  friend bool operator==(const FileId& a, const FileId& b) = default;
+};
+
+// One entry of a directory search.
+struct DirEntry {
+  std::string name;  // without any directory part
+  uint64_t size = 0;
+  bool directory = false;
+  bool hidden = false;
+  bool system = false;
+};
+
+// Free space query failed.
+constexpr uint64_t kFreeSpaceUnknown = ~uint64_t{0};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Files. Descriptors are small non-negative integers; -1 is failure.
+  // Opens `name` in `mode`; returns -1 and leaves the reason in LastError.
+  virtual int Open(const std::string& name, OpenMode mode) = 0;
+  // Reads up to `size` bytes; returns the count, 0 at end of file, -1 on error.
+  virtual int64_t Read(int fd, void* buffer, size_t size) = 0;
+  // Writes all `size` bytes (retrying short writes); false on any failure.
+  virtual bool Write(int fd, const void* data, size_t size) = 0;
+  // Closes a descriptor; false when the close reported an error.
+  virtual bool Close(int fd) = 0;
+  // Duplicates a descriptor; -1 on failure.
+  virtual int Duplicate(int fd) = 0;
+  // Deletes a file by name.
+  virtual bool Remove(const std::string& name) = 0;
+  // Size in bytes of the file behind `fd`, or -1 when it cannot be told
+  // (a pipe, a terminal, or a failed query).
+  virtual int64_t FileSize(int fd) = 0;
+  // Text of the last failed call, as the system's error report gives it.
+  virtual std::string LastError() = 0;
+
+  // True for a console or other character device (the null device included);
+  // false for files and pipes.
+  virtual bool IsCharDevice(int fd) = 0;
+  // Switches a descriptor between untranslated and text mode.
+  virtual void SetBinaryMode(int fd, bool binary) = 0;
+  // After a redirected standard input was taken over through a duplicate,
+  // points standard input at the console again (or the null device when
+  // there is none). Never fails the caller.
+  virtual void ReattachStdinToConsole() = 0;
+
+  // Identity of an open descriptor or of a name (invalid when it cannot be
+  // told, e.g. the name does not exist).
+  virtual FileId IdentifyDescriptor(int fd) = 0;
+  virtual FileId IdentifyName(const std::string& name) = 0;
+
+  // Searches one directory: `pattern` is a path whose last component may
+  // hold the wildcards * and ?. Appends the matching entries in the order the
+  // system lists them; false when nothing matched or the search failed.
+  virtual bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) = 0;
+
+  // Reads the times of an existing file by name; false (times untouched)
+  // when the file cannot be opened.
+  virtual bool GetFileTimes(const std::string& name, FileTimes* times) = 0;
+  // Sets the non-empty times of an existing file by name; false on failure.
+  virtual bool SetFileTimes(const std::string& name, const FileTimes& times) = 0;
+  // The current time of the system clock as a file time.
+  virtual FileTime Now() = 0;
+
+  // Bytes free to the caller on the file system (or drive) that `path`
+  // names; `path` null or empty means the current directory (drive).
+  // kFreeSpaceUnknown when the query fails.
+  virtual uint64_t FreeBytes(const char* path) = 0;
+
+  // Memory for large buffers; nullptr when none can be had.
+  virtual void* Allocate(size_t size) = 0;
+  virtual void Release(void* block) = 0;
+
+  // True when messages should be written as UTF-8 rather than Shift-JIS.
+  virtual bool MessagesInUtf8() = 0;
+};
+
+// The platform in use: the system's own unless a test installed another.
+Platform& Sys();
+// Installs `platform` (nullptr restores the system's own); returns the
+// previous one.
+Platform* SetPlatform(Platform* platform);
+// The system's own implementation.
+Platform& NativePlatform();
+
+}  // namespace zolt

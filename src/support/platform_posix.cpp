@@ -1,0 +1,274 @@
+// The POSIX implementation of Platform.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "support/platform.h"
+
+namespace zolt {
+
+namespace {
+
+int64_t ToNanoseconds(const struct timespec& ts) {
+  return int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+}
+
+struct timespec ToTimespec(FileTime time) {
+  struct timespec ts;
+  if (time.empty()) {
+    ts.tv_sec = 0;
+    ts.tv_nsec = UTIME_OMIT;
+    return ts;
+  }
+  ts.tv_sec = static_cast<time_t>(time.value / 1000000000);
+  ts.tv_nsec = static_cast<long>(time.value % 1000000000);
+  return ts;
+}
+
+FileId IdOf(const struct stat& st) {
+  return {true, S_ISREG(st.st_mode), static_cast<uint64_t>(st.st_dev),
+          static_cast<uint64_t>(st.st_ino)};
+}
+
+// The directory part of `path` (through its last '/'), or "." when none.
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// True when `codeset` (the part after '.' of a locale name) names UTF-8.
+bool IsUtf8Codeset(const char* locale) {
+  const char* dot = strchr(locale, '.');
+  if (!dot) return false;
+  std::string codeset(dot + 1);
+  size_t at = codeset.find('@');
+  if (at != std::string::npos) codeset.resize(at);
+  std::string folded;
+  for (char c : codeset) {
+    if (c == '-' || c == '_') continue;
+    folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  }
+  return folded == "utf8";
+}
+
+class PosixPlatform : public Platform {
+ public:
+  int Open(const std::string& name, OpenMode mode) override {
+    int flags = O_RDONLY;
+    if (mode == OpenMode::kTruncate) flags = O_WRONLY | O_CREAT | O_TRUNC;
+    if (mode == OpenMode::kAppend) flags = O_WRONLY | O_CREAT | O_APPEND;
+    int fd;
+    do {
+      fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) return fd;
+    last_errno_ = errno;
+    return -1;
+  }
+
+  int64_t Read(int fd, void* buffer, size_t size) override {
+    for (;;) {
+      ssize_t n = ::read(fd, buffer, size);
+      if (n >= 0) return n;
+      if (errno == EINTR) continue;
+      last_errno_ = errno;
+      return -1;
+    }
+  }
+
+  bool Write(int fd, const void* data, size_t size) override {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+      ssize_t n = ::write(fd, p, size);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        last_errno_ = errno;
+        return false;
+      }
+      if (n == 0) {
+        last_errno_ = ENOSPC;
+        return false;
+      }
+      p += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  bool Close(int fd) override {
+    if (::close(fd) == 0 || errno == EINTR) return true;
+    last_errno_ = errno;
+    return false;
+  }
+
+  int Duplicate(int fd) override {
+    int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if (copy < 0) last_errno_ = errno;
+    return copy;
+  }
+
+  bool Remove(const std::string& name) override {
+    if (::unlink(name.c_str()) == 0) return true;
+    last_errno_ = errno;
+    return false;
+  }
+
+  int64_t FileSize(int fd) override {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+      last_errno_ = errno;
+      return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      last_errno_ = ESPIPE;
+      return -1;
+    }
+    return st.st_size;
+  }
+
+  std::string LastError() override { return strerror(last_errno_); }
+
+  bool IsCharDevice(int fd) override {
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode);
+  }
+
+  void SetBinaryMode(int, bool) override {}
+
+  void ReattachStdinToConsole() override {
+    int fd = ::open("/dev/tty", O_RDONLY | O_NOCTTY);
+    if (fd < 0) fd = ::open("/dev/null", O_RDONLY);
+    if (fd < 0) return;
+    if (fd != kStdin) {
+      ::dup2(fd, kStdin);
+      ::close(fd);
+    }
+  }
+
+  FileId IdentifyDescriptor(int fd) override {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return {};
+    return IdOf(st);
+  }
+
+  FileId IdentifyName(const std::string& name) override {
+    struct stat st;
+    if (::stat(name.c_str(), &st) != 0) return {};
+    return IdOf(st);
+  }
+
+  bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) override {
+    size_t slash = pattern.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+    std::string leaf = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    bool has_wildcard = leaf.find_first_of("*?") != std::string::npos;
+    size_t before = entries->size();
+    if (!has_wildcard) {
+      // A plain name finds at most that one entry.
+      struct stat st;
+      if (pattern.empty() || ::stat(pattern.c_str(), &st) != 0) return false;
+      if (S_ISDIR(st.st_mode)) return false;
+      entries->push_back({leaf, static_cast<uint64_t>(st.st_size), false, false, false});
+      return true;
+    }
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) {
+      last_errno_ = errno;
+      return false;
+    }
+    // Only * and ? are wildcards: escape everything fnmatch would treat
+    // specially (backslash and brackets), so those bytes match themselves.
+    std::string glob;
+    for (char c : leaf) {
+      if (c == '\\' || c == '[' || c == ']') glob += '\\';
+      glob += c;
+    }
+    while (struct dirent* e = ::readdir(d)) {
+      if (::fnmatch(glob.c_str(), e->d_name, FNM_PERIOD) != 0) continue;
+      std::string full = (slash == std::string::npos ? std::string() : dir) + e->d_name;
+      struct stat st;
+      if (::stat(full.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
+      entries->push_back({e->d_name, static_cast<uint64_t>(st.st_size), false, false, false});
+    }
+    ::closedir(d);
+    return entries->size() > before;
+  }
+
+  bool GetFileTimes(const std::string& name, FileTimes* times) override {
+    struct stat st;
+    if (::stat(name.c_str(), &st) != 0) {
+      last_errno_ = errno;
+      return false;
+    }
+    times->creation = {};
+    times->access = {ToNanoseconds(st.st_atim)};
+    times->write = {ToNanoseconds(st.st_mtim)};
+    return true;
+  }
+
+  bool SetFileTimes(const std::string& name, const FileTimes& times) override {
+    struct timespec ts[2] = {ToTimespec(times.access), ToTimespec(times.write)};
+    if (::utimensat(AT_FDCWD, name.c_str(), ts, 0) == 0) return true;
+    last_errno_ = errno;
+    return false;
+  }
+
+  FileTime Now() override {
+    struct timespec ts;
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return {ToNanoseconds(ts)};
+  }
+
+  uint64_t FreeBytes(const char* path) override {
+    // The nearest existing directory of the destination.
+    std::string dir = path && *path ? path : ".";
+    for (;;) {
+      struct stat st;
+      if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) break;
+      std::string parent = DirectoryOf(dir);
+      if (parent == dir) break;
+      dir = parent;
+    }
+    struct statvfs vfs;
+    if (::statvfs(dir.c_str(), &vfs) != 0) {
+      last_errno_ = errno;
+      return kFreeSpaceUnknown;
+    }
+    return static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
+  }
+
+  void* Allocate(size_t size) override { return std::malloc(size); }
+  void Release(void* block) override { std::free(block); }
+
+  bool MessagesInUtf8() override {
+    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+      const char* value = std::getenv(var);
+      if (value && *value) return IsUtf8Codeset(value);
+    }
+    return false;
+  }
+
+ private:
+  int last_errno_ = 0;
+};
+
+}  // namespace
+
+Platform& NativePlatform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
+}  // namespace zolt

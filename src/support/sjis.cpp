@@ -1,0 +1,64 @@
+#include "support/sjis.h"
+
+#include <cstring>
+
+namespace zolt {
+
+int SjisByteClass(const char* text, int index) {
+  if (index < 0) return -1;
+  int previous = 0;
+  for (int i = 0;; ++i) {
+    unsigned char b = static_cast<unsigned char>(text[i]);
+    if (b == 0) return -1;
+    int cls;
+    if (previous == 1)
+      cls = IsSjisTrail(b) ? 2 : 0;
+    else
+      cls = IsSjisLead(b) ? 1 : 0;
+    if (i == index) return cls;
+    previous = cls;
+  }
+}
+
+// One forward pass classifies every byte, so both searches are linear.
+namespace {
+template <typename Visit>
+void ForEachSingleByte(const char* text, Visit visit) {
+  int previous = 0;
+  for (const char* p = text; *p; ++p) {
+    unsigned char b = static_cast<unsigned char>(*p);
+    int cls = previous == 1 ? (IsSjisTrail(b) ? 2 : 0) : (IsSjisLead(b) ? 1 : 0);
+    if (cls == 0 && !visit(p)) return;
+    previous = cls;
+  }
+}
+}  // namespace
+
+const char* SjisFindFirst(const char* text, char ch) {
+  const char* found = nullptr;
+  ForEachSingleByte(text, [&](const char* p) {
+    if (*p != ch) return true;
+    found = p;
+    return false;
+  });
+  return found;
+}
+
+const char* SjisFindLast(const char* text, char ch) {
+  const char* found = nullptr;
+  ForEachSingleByte(text, [&](const char* p) {
+    if (*p == ch) found = p;
+    return true;
+  });
+  return found;
+}
+
+void CopyString(char* dst, const char* src) {
+  std::memcpy(dst, src, std::strlen(src) + 1);
+}
+
+void AppendString(char* dst, const char* src) {
+  CopyString(dst + std::strlen(dst), src);
+}
+
+}  // namespace zolt

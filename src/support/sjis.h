@@ -1,0 +1,42 @@
+// Shift-JIS (CP932) byte classification and the searches built on it.
+#pragma once
+
+#include <cstddef>
+
+namespace zolt {
+
+// True for a byte that starts a double-byte character (0x81-0x9F, 0xE0-0xFC).
+constexpr bool IsSjisLead(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// True for a byte that can follow a lead byte (0x40-0x7E, 0x80-0xFC).
+constexpr bool IsSjisTrail(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Class of the byte at `index` of the NUL-terminated `text`: 0 single-byte
+// character, 1 lead byte, 2 trail byte, -1 when index is outside the string.
+int SjisByteClass(const char* text, int index);
+
+// First position of the ASCII character `ch` that is a single-byte
+// character (not the second byte of a double-byte one), or nullptr.
+const char* SjisFindFirst(const char* text, char ch);
+
+// Last such position, or nullptr.
+const char* SjisFindLast(const char* text, char ch);
+
+// Copies `src` with its terminator into `dst`.
+void CopyString(char* dst, const char* src);
+
+// Appends `src` with its terminator to the string in `dst`.
+void AppendString(char* dst, const char* src);
+
+// The path separator of this system: '\\' on Win32, '/' elsewhere.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+}  // namespace zolt

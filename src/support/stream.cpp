@@ -1,0 +1,140 @@
+#include "support/stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/platform.h"
+
+namespace zolt {
+
+void AttachInput(InStream* in, int fd, bool owned) {
+  *in = InStream{};
+  in->fd = fd;
+  in->owned = owned;
+  in->buffer.resize(kStreamBlock);
+}
+
+void AttachOutput(OutStream* out, int fd, bool owned, const std::string& name) {
+  *out = OutStream{};
+  out->fd = fd;
+  out->owned = owned;
+  out->name = name;
+  out->buffer.reserve(kStreamBlock);
+}
+
+bool OpenInput(InStream* in, const std::string& name) {
+  int fd = Sys().Open(name, OpenMode::kRead);
+  if (fd < 0) return false;
+  AttachInput(in, fd, true);
+  return true;
+}
+
+bool OpenOutput(OutStream* out, const std::string& name, bool append) {
+  int fd = Sys().Open(name, append ? OpenMode::kAppend : OpenMode::kTruncate);
+  if (fd < 0) return false;
+  AttachOutput(out, fd, true, name);
+  return true;
+}
+
+size_t FillInput(InStream* in) {
+  if (in->pos < in->end) return in->end - in->pos;
+  in->pos = in->end = 0;
+  if (in->eof || in->error || in->fd < 0) return 0;
+  int64_t n = Sys().Read(in->fd, in->buffer.data(), in->buffer.size());
+  if (n < 0) {
+    in->error = true;
+    return 0;
+  }
+  if (n == 0) {
+    in->eof = true;
+    return 0;
+  }
+  in->end = static_cast<size_t>(n);
+  return in->end;
+}
+
+size_t ReadBlock(InStream* in, char* data, size_t size) {
+  if (in->pos < in->end) {
+    size_t n = std::min(size, in->end - in->pos);
+    std::memcpy(data, in->buffer.data() + in->pos, n);
+    in->pos += n;
+    return n;
+  }
+  if (in->eof || in->error || in->fd < 0) return 0;
+  if (size < in->buffer.size()) {
+    if (FillInput(in) == 0) return 0;
+    return ReadBlock(in, data, size);
+  }
+  int64_t n = Sys().Read(in->fd, data, size);
+  if (n < 0) {
+    in->error = true;
+    return 0;
+  }
+  if (n == 0) in->eof = true;
+  return static_cast<size_t>(n);
+}
+
+int ReadByte(InStream* in) {
+  if (in->pos == in->end && FillInput(in) == 0) return -1;
+  return static_cast<unsigned char>(in->buffer[in->pos++]);
+}
+
+int64_t ReadLine(InStream* in, char* line, size_t size) {
+  if (size == 0) return -1;
+  size_t stored = 0;
+  while (stored + 1 < size) {
+    if (FillInput(in) == 0) break;
+    const char* start = in->buffer.data() + in->pos;
+    size_t avail = std::min(in->end - in->pos, size - 1 - stored);
+    const void* lf = std::memchr(start, '\n', avail);
+    size_t take = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) + 1 : avail;
+    std::memcpy(line + stored, start, take);
+    stored += take;
+    in->pos += take;
+    if (lf) break;
+  }
+  line[stored] = '\0';
+  if (stored == 0 || in->error) return -1;
+  return static_cast<int64_t>(stored);
+}
+
+void WriteBytes(OutStream* out, const char* data, size_t size) {
+  if (out->failed || out->fd < 0) return;
+  if (out->buffer.size() + size <= kStreamBlock) {
+    out->buffer.insert(out->buffer.end(), data, data + size);
+    return;
+  }
+  if (!FlushOutput(out)) return;
+  if (size >= kStreamBlock) {
+    if (!Sys().Write(out->fd, data, size)) out->failed = true;
+    return;
+  }
+  out->buffer.insert(out->buffer.end(), data, data + size);
+}
+
+bool FlushOutput(OutStream* out) {
+  if (out->failed) return false;
+  if (out->buffer.empty() || out->fd < 0) return true;
+  if (!Sys().Write(out->fd, out->buffer.data(), out->buffer.size())) out->failed = true;
+  out->buffer.clear();
+  return !out->failed;
+}
+
+bool CloseOutput(OutStream* out) {
+  bool ok = FlushOutput(out);
+  if (out->owned && out->fd >= 0) {
+    if (!Sys().Close(out->fd)) {
+      out->failed = true;
+      ok = false;
+    }
+  }
+  out->fd = -1;
+  return ok;
+}
+
+void CloseInput(InStream* in) {
+  if (in->owned && in->fd >= 0) Sys().Close(in->fd);
+  in->fd = -1;
+}
+
+}  // namespace zolt

@@ -1,0 +1,83 @@
+// Buffered byte streams over platform descriptors.
+//
+// Data moves in blocks of kStreamBlock bytes. An output stream remembers its
+// first write failure; later writes are dropped and the failure is reported
+// once, by whoever closes the stream.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zolt {
+
+constexpr size_t kStreamBlock = 64 * 1024;
+
+struct InStream {
+  int fd = -1;
+  bool owned = false;  // closed by CloseInput
+  bool eof = false;
+  bool error = false;
+  std::vector<char> buffer;  // buffered bytes live in [pos, end)
+  size_t pos = 0;
+  size_t end = 0;
+  bool is_open() const { return fd >= 0; }
+};
+
+struct OutStream {
+  int fd = -1;
+  bool owned = false;       // closed by CloseOutput
+  bool unbuffered = false;  // EndOfBlock writes through (a terminal)
+  bool failed = false;      // a write, flush or close failed
+  std::string name;         // for the failure message
+  std::vector<char> buffer;
+  bool is_open() const { return fd >= 0; }
+};
+
+// Binds a stream to an open descriptor; `owned` streams close it.
+void AttachInput(InStream* in, int fd, bool owned);
+void AttachOutput(OutStream* out, int fd, bool owned, const std::string& name);
+
+// Opens a named file for reading; false (stream left closed) on failure.
+bool OpenInput(InStream* in, const std::string& name);
+// Opens a named file for writing, truncating or appending; false on failure.
+bool OpenOutput(OutStream* out, const std::string& name, bool append);
+
+// Reads up to `size` bytes (buffered bytes first); 0 at end of input or
+// after a read error, which is treated as the end.
+size_t ReadBlock(InStream* in, char* data, size_t size);
+// Makes at least one byte available in [pos, end) unless the input ended;
+// returns the number of bytes buffered.
+size_t FillInput(InStream* in);
+// Reads one byte; -1 at end of input.
+int ReadByte(InStream* in);
+// Stores bytes through the first LF, at most size - 1 of them, ends them
+// with NUL and returns the count stored; returns -1 (nothing stored) at end
+// of input or after a read error.
+int64_t ReadLine(InStream* in, char* line, size_t size);
+
+// Appends bytes to the output buffer, writing full blocks through.
+void WriteBytes(OutStream* out, const char* data, size_t size);
+inline void WriteByte(OutStream* out, char byte) {
+  if (out->buffer.size() < kStreamBlock) {
+    out->buffer.push_back(byte);
+    return;
+  }
+  WriteBytes(out, &byte, 1);
+}
+// Writes what is buffered. Returns false when the stream has failed.
+bool FlushOutput(OutStream* out);
+// Called by a job after each block of input it has processed: on a terminal
+// (an unbuffered output) the output of that block is written at once, so it
+// is never held back; elsewhere nothing happens.
+inline void EndOfBlock(OutStream* out) {
+  if (out->unbuffered) FlushOutput(out);
+}
+
+// Flushes and closes an owned output; false when anything failed.
+bool CloseOutput(OutStream* out);
+// Closes an owned input.
+void CloseInput(InStream* in);
+
+}  // namespace zolt

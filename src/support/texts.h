@@ -1,0 +1,63 @@
+// Every text zolt shows a user: the banner, the usage text, messages and
+// progress lines. They are kept in one table (texts.cpp), written there as
+// readable Japanese, and turned into the bytes the program writes by
+// TextBytes: Shift-JIS (CP932) normally, UTF-8 when the locale asks for it.
+#pragma once
+
+#include <string>
+
+namespace zolt {
+
+enum class Text {
+  // Banner and usage.
+  kBanner,  // format: version, maker's notice
+  kVersion,
+  kMakerNotice,
+  kUsage,  // format: four times the short name
+  kShortName,
+  kUsageHint,
+  // Front end.
+  kInvalidSwitch,
+  kSameFile,
+  kSpecifyFiles,
+  kWriteFailed,
+  kNotYetBuilt,
+  // Work buffer and memory.
+  kWorkBufferError,
+  kMemoryError,
+  kUniqMemoryError,
+  // Disk space.
+  kDriveNotReady,
+  kTotalMergeSize,  // format: grouped byte count
+  kSplitting,       // format: name, grouped byte count
+  kBufferSize,      // format: buffer size
+  // Merge.
+  kCannotOpen,
+  kTooManyWildcards,
+  kListFailed,
+  kSpecifyOutput,
+  kMergeNoSpace,
+  kTooFewParameters,
+  kMergingTo,  // format: output name
+  kBytesOk,    // format: byte count
+  // Split.
+  kSizeAndPattern,
+  kFileIsOdd,
+  kSplitTooSmall,
+  kSplitNoSpace,
+  kDirectoryNotFound,
+  kCannotCreate,
+  kStdinName,
+  kStdinBaseName,
+  kCount
+};
+
+// The text as written in the source (UTF-8).
+const char* TextUtf8(Text id);
+// The text in the encoding messages are written in on this run.
+const std::string& TextBytes(Text id);
+// Converts UTF-8 text made of ASCII and the characters the texts use into
+// CP932. Returns false when a character has no entry in the table.
+bool Utf8ToCp932(const std::string& utf8, std::string* cp932);
+
+}  // namespace zolt

@@ -1,0 +1,254 @@
+#include "e2e/harness.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace e2e {
+
+namespace {
+
+std::string g_zolt;
+
+void SetNonBlocking(int fd) {
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+// Moves `fd` onto `target` in the child.
+void Place(int fd, int target) {
+  if (fd != target) {
+    dup2(fd, target);
+    close(fd);
+  }
+}
+
+}  // namespace
+
+const std::string& ZoltPath() {
+  if (g_zolt.empty()) {
+    const char* env = getenv("ZOLT_BIN");
+    g_zolt = env ? env : "zolt";
+  }
+  return g_zolt;
+}
+
+void SetZoltPath(const std::string& path) {
+  g_zolt = path;
+}
+
+RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& options) {
+  std::vector<std::string> command;
+  if (const char* runner = getenv("ZOLT_RUNNER"); runner && *runner) {
+    std::istringstream words(runner);
+    for (std::string w; words >> w;) command.push_back(w);
+  }
+  command.push_back(ZoltPath());
+  command.insert(command.end(), args.begin(), args.end());
+
+  int out_pipe[2], err_pipe[2], in_pipe[2] = {-1, -1};
+  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe");
+  int master = -1, slave = -1;
+  if (options.input == Input::kTerminal) {
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+      throw std::runtime_error("openpty");
+  }
+  if (options.input == Input::kPipe && pipe(in_pipe) != 0) throw std::runtime_error("pipe");
+
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork");
+  if (pid == 0) {
+    setsid();
+    int in_fd = -1;
+    switch (options.input) {
+      case Input::kTerminal:
+        close(master);
+        ioctl(slave, TIOCSCTTY, 0);
+        in_fd = slave;
+        break;
+      case Input::kDevNull:
+        in_fd = open("/dev/null", O_RDONLY);
+        break;
+      case Input::kFile:
+        in_fd = open(options.stdin_path.c_str(), O_RDONLY);
+        break;
+      case Input::kPipe:
+        close(in_pipe[1]);
+        in_fd = in_pipe[0];
+        break;
+    }
+    if (in_fd < 0) _exit(125);
+    Place(in_fd, 0);
+    int out_fd = out_pipe[1];
+    if (options.output == Output::kDevNull) out_fd = open("/dev/null", O_WRONLY);
+    if (options.output == Output::kFile)
+      out_fd = open(options.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (options.output == Output::kAppend)
+      out_fd = open(options.stdout_path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
+    if (out_fd < 0) _exit(125);
+    close(out_pipe[0]);
+    close(err_pipe[0]);
+    Place(out_fd, 1);
+    if (out_fd != out_pipe[1]) close(out_pipe[1]);
+    Place(err_pipe[1], 2);
+    if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(125);
+    setenv("LC_ALL", "C", 1);
+    for (const std::string& e : options.env) putenv(strdup(e.c_str()));
+    signal(SIGPIPE, SIG_DFL);
+    std::vector<char*> argv;
+    for (std::string& a : command) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  if (slave >= 0) close(slave);
+  RunResult result;
+  std::string to_write = options.stdin_data;
+  size_t written = 0;
+  if (options.input == Input::kPipe) {
+    close(in_pipe[0]);
+    SetNonBlocking(in_pipe[1]);
+    if (to_write.empty()) {
+      close(in_pipe[1]);
+      in_pipe[1] = -1;
+    }
+  }
+  // Pump the pipes until both output pipes are closed.
+  bool out_open = true, err_open = true;
+  while (out_open || err_open) {
+    struct pollfd fds[3];
+    int n = 0;
+    int out_i = -1, err_i = -1, in_i = -1, pty_i = -1;
+    if (out_open) fds[out_i = n++] = {out_pipe[0], POLLIN, 0};
+    if (err_open) fds[err_i = n++] = {err_pipe[0], POLLIN, 0};
+    if (options.input == Input::kPipe && in_pipe[1] >= 0)
+      fds[in_i = n++] = {in_pipe[1], POLLOUT, 0};
+    else if (master >= 0)
+      fds[pty_i = n++] = {master, POLLIN, 0};
+    if (poll(fds, static_cast<nfds_t>(n), 30000) <= 0) break;
+    char buf[65536];
+    if (out_i >= 0 && fds[out_i].revents) {
+      ssize_t r = read(out_pipe[0], buf, sizeof buf);
+      if (r > 0)
+        result.out.append(buf, static_cast<size_t>(r));
+      else
+        out_open = false;
+    }
+    if (err_i >= 0 && fds[err_i].revents) {
+      ssize_t r = read(err_pipe[0], buf, sizeof buf);
+      if (r > 0)
+        result.err.append(buf, static_cast<size_t>(r));
+      else
+        err_open = false;
+    }
+    if (in_i >= 0 && fds[in_i].revents) {
+      ssize_t w = write(in_pipe[1], to_write.data() + written, to_write.size() - written);
+      if (w > 0) written += static_cast<size_t>(w);
+      if (w < 0 || written == to_write.size()) {
+        close(in_pipe[1]);
+        in_pipe[1] = -1;
+      }
+    }
+    if (pty_i >= 0 && fds[pty_i].revents) {
+      ssize_t r = read(master, buf, sizeof buf);  // nothing is expected; drain
+      if (r <= 0) {
+        close(master);
+        master = -1;
+      }
+    }
+  }
+  if (in_pipe[1] >= 0) close(in_pipe[1]);
+  close(out_pipe[0]);
+  close(err_pipe[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (master >= 0) close(master);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+TempDir::TempDir() {
+  char tmpl[] = "/tmp/zolt-e2e-XXXXXX";
+  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::string cmd = "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
+  if (system(cmd.c_str()) != 0) {
+  }
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  if (!f) return "<missing>";
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> ListDir(const std::string& path) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(path.c_str())) {
+    while (struct dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Sjis(const std::string& utf8) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
+  std::string out(utf8.size() * 2 + 4, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  size_t in_left = utf8.size();
+  char* o = out.data();
+  size_t out_left = out.size();
+  if (iconv(cd, &in, &in_left, &o, &out_left) == static_cast<size_t>(-1)) {
+    iconv_close(cd);
+    throw std::runtime_error("iconv: " + utf8);
+  }
+  iconv_close(cd);
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+std::string Banner() {
+  return Sjis("Ｚolt Ｋit Ver2.15 [WIN32 版] (C) Zolt Kit developers\n");
+}
+
+}  // namespace e2e

@@ -1,0 +1,79 @@
+// Runs the zolt binary as a user would, with a chosen standard input and
+// output, and captures what it printed.
+//
+// The binary is given with --zolt=PATH on the test command line, or with
+// ZOLT_BIN in the environment; ZOLT_RUNNER (for example a Wine loader) is
+// put in front of it when set.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+enum class Input {
+  kTerminal,  // a pseudo-terminal with nothing typed
+  kDevNull,   // /dev/null
+  kFile,      // the file named in RunOptions::stdin_path
+  kPipe,      // a pipe fed with RunOptions::stdin_data
+};
+
+enum class Output {
+  kPipe,     // captured into RunResult::out
+  kDevNull,  // /dev/null (a character device)
+  kFile,     // the file named in RunOptions::stdout_path (truncated)
+  kAppend,   // the file named in RunOptions::stdout_path (appended to)
+};
+
+struct RunOptions {
+  Input input = Input::kTerminal;
+  Output output = Output::kPipe;
+  std::string stdin_path;
+  std::string stdin_data;
+  std::string stdout_path;
+  std::string cwd;               // empty: the test's work directory
+  std::vector<std::string> env;  // extra NAME=VALUE entries
+};
+
+struct RunResult {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;
+  std::string err;
+};
+
+// Path of the binary under test.
+const std::string& ZoltPath();
+// Sets the binary from the test command line (--zolt=PATH).
+void SetZoltPath(const std::string& path);
+
+// Runs zolt with `args` (not including the program name), under LC_ALL=C.
+RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// A fresh empty directory for one test, removed with its contents at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // Path of `name` inside the directory.
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Whole-file helpers. ReadFile gives "<missing>" for a file that is absent.
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+// Names in a directory, sorted.
+std::vector<std::string> ListDir(const std::string& path);
+
+// Bytes as written in tests: the banner every run prints first.
+std::string Banner();
+// The CP932 bytes of a UTF-8 string (via iconv).
+std::string Sjis(const std::string& utf8);
+
+}  // namespace e2e
