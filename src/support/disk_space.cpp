@@ -1,0 +1,38 @@
+#include "support/disk_space.h"
+
+#include <cstdio>
+
+#include "support/messages.h"
+#include "support/platform.h"
+
+namespace zolt {
+
+int CommaFormat(int64_t value, char* out, size_t capacity) {
+  if (capacity == 0) return 0;
+  char digits[32];
+  int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value));
+  size_t written = 0;
+  for (int i = 0; i < length; ++i) {
+    if (written + 1 >= capacity) break;
+    out[written++] = digits[i];
+    int remaining = length - i;  // characters still to copy, this one included
+    if (remaining > 1 && remaining % 3 == 1 && digits[i] != '-') {
+      if (written + 1 >= capacity) break;
+      out[written++] = ',';
+    }
+  }
+  out[written] = '\0';
+  return static_cast<int>(written);
+}
+
+int CheckDiskSpace(int64_t required, const char* path) {
+  uint64_t free = Sys().FreeBytes(path);
+  if (free == kFreeSpaceUnknown) {
+    PrintMessage(Text::kDriveNotReady);
+    return -2;
+  }
+  if (required <= 0) return 0;
+  return static_cast<uint64_t>(required) <= free ? 0 : -1;
+}
+
+}  // namespace zolt

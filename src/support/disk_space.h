@@ -1,0 +1,20 @@
+// Free-space checks for a destination and grouped byte counts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zolt {
+
+// Writes `value` in decimal with a comma between groups of three digits
+// (1234567 gives "1,234,567") into `out`, never past `capacity` bytes
+// including the terminator. Returns the number of characters written.
+int CommaFormat(int64_t value, char* out, size_t capacity);
+
+// Decides whether the file system (drive) that `path` names has `required`
+// bytes free. `path` null or empty means the current directory. Returns 0
+// when there is room (equality is enough), -1 when there is too little,
+// and -2 after printing "Drive Not Ready!" when the query failed.
+int CheckDiskSpace(int64_t required, const char* path);
+
+}  // namespace zolt
