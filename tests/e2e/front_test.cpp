@@ -65,8 +65,9 @@ TEST(Usage, MessagesFollowAUtf8Locale) {
   RunOptions utf8;
   utf8.env = {"LC_ALL=ja_JP.UTF-8"};
   RunResult r = RunZolt({"-X"}, utf8);
-  EXPECT_EQ(r.err, "Ｚolt Ｋit Ver2.15 [WIN32 版] (C) Zolt Kit developers\n"
-                   "<error> スイッチが不正です!:-X\n\t-? で Usage 表示\n");
+  EXPECT_EQ(r.err,
+            "Ｚolt Ｋit Ver2.15 [WIN32 版] (C) Zolt Kit developers\n"
+            "<error> スイッチが不正です!:-X\n\t-? で Usage 表示\n");
 }
 
 TEST(SameName, ThreeArgumentsWithEqualNamesAreRefused) {
@@ -74,9 +75,9 @@ TEST(SameName, ThreeArgumentsWithEqualNamesAreRefused) {
   WriteFile(dir / "x.txt", "data");
   RunOptions at_dir;
   at_dir.cwd = dir.path();
-  for (std::vector<std::string> args :
-       {std::vector<std::string>{"-L", "x.txt", "X.TXT"}, {"-M", "a.txt", "A.TXT"},
-        {"-S10", "data", "data"}}) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"-L", "x.txt", "X.TXT"},
+                                        {"-M", "a.txt", "A.TXT"},
+                                        {"-S10", "data", "data"}}) {
     RunResult r = RunZolt(args, at_dir);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, Banner() + kSameFile);
@@ -260,9 +261,10 @@ TEST(Output, ABrokenPipeEndsQuietly) {
   TempDir dir;
   std::string big(8 << 20, 'y');
   WriteFile(dir / "big.txt", big);
- std::string cmd = "cd '" + dir.path() + "' && '" + ZoltPath() + "' big.txt 2>'" + (dir / "err") +
+  std::string cmd = "cd '" + dir.path() + "' && '" + ZoltPath() + "' big.txt 2>'" + (dir / "err") +
                     "' | head -c 10 >/dev/null; echo ${PIPESTATUS[0]} >'" + (dir / "rc") + "'";
-  if (getenv("ZOLT_RUNNER")) GTEST_SKIP() << "the pipe status of a wrapped program is the wrapper's";
+  if (getenv("ZOLT_RUNNER"))
+    GTEST_SKIP() << "the pipe status of a wrapped program is the wrapper's";
   WriteFile(dir / "run.sh", cmd + "\n");
   ASSERT_EQ(system(("bash '" + (dir / "run.sh") + "'").c_str()), 0);
   EXPECT_EQ(ReadFile(dir / "rc"), "141\n");  // killed by SIGPIPE, like other filters

@@ -31,13 +31,13 @@ class FakePlatform : public Platform {
   const std::string& Contents(int fd) { return files_[fd].data; }
 
   // Injected failures.
-  size_t largest_allocation = SIZE_MAX;   // larger requests fail
-  size_t write_budget = SIZE_MAX;         // bytes writable before writes fail
+  size_t largest_allocation = SIZE_MAX;  // larger requests fail
+  size_t write_budget = SIZE_MAX;        // bytes writable before writes fail
   bool fail_close = false;
   uint64_t free_bytes = kFreeSpaceUnknown - 1;  // kFreeSpaceUnknown: query fails
   bool fake_free_bytes = false;
-  size_t read_chunk = SIZE_MAX;           // most bytes one read returns
-  std::string stderr_text;                // what was written to descriptor 2
+  size_t read_chunk = SIZE_MAX;  // most bytes one read returns
+  std::string stderr_text;       // what was written to descriptor 2
 
   int Open(const std::string& name, OpenMode mode) override { return real_.Open(name, mode); }
   int64_t Read(int fd, void* buffer, size_t size) override {
@@ -76,9 +76,7 @@ class FakePlatform : public Platform {
     return real_.FileSize(fd);
   }
   std::string LastError() override { return real_.LastError(); }
-  bool IsCharDevice(int fd) override {
-    return files_.count(fd) ? false : real_.IsCharDevice(fd);
-  }
+  bool IsCharDevice(int fd) override { return files_.count(fd) ? false : real_.IsCharDevice(fd); }
   void SetBinaryMode(int fd, bool binary) override { real_.SetBinaryMode(fd, binary); }
   void ReattachStdinToConsole() override {}
   FileId IdentifyDescriptor(int fd) override {

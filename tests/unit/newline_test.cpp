@@ -10,10 +10,12 @@ namespace zolt {
 namespace {
 
 std::string Crconv(const std::string& in, int type, size_t chunk = SIZE_MAX) {
-  return RunFilterOn(in, [type](StreamPair* p) { return zolt::Crconv(p, type); }, chunk);
+  return RunFilterOn(
+      in, [type](StreamPair* p) { return zolt::Crconv(p, type); }, chunk);
 }
 std::string Join(const std::string& in, size_t chunk = SIZE_MAX) {
-  return RunFilterOn(in, [](StreamPair* p) { return zolt::Join(p); }, chunk);
+  return RunFilterOn(
+      in, [](StreamPair* p) { return zolt::Join(p); }, chunk);
 }
 
 // Byte-at-a-time references, written from the description of each filter.

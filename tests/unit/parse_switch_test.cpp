@@ -28,9 +28,10 @@ TEST(ParseSwitch, EveryLetterOfTheTableInBothCasesAndBothPrefixes) {
     const char* text;
     int job;
   } rows[] = {
-      {"-U", kJobUniq},      {"-u+", kJobUniqFolded}, {"/L", kJobLower},  {"-p", kJobUpper},
-      {"-J", kJobJoin},      {"/k", kJobKana},        {"-M", kJobMerge},  {"-D", kJobDeleteControl},
-      {"-S1", kJobSplit},    {"/s9L", kJobSplit},     {"-T4", kJobTabs},  {"-Cd", kJobCrconv},
+      {"-U", kJobUniq},        {"-u+", kJobUniqFolded},   {"/L", kJobLower},
+      {"-p", kJobUpper},       {"-J", kJobJoin},          {"/k", kJobKana},
+      {"-M", kJobMerge},       {"-D", kJobDeleteControl}, {"-S1", kJobSplit},
+      {"/s9L", kJobSplit},     {"-T4", kJobTabs},         {"-Cd", kJobCrconv},
       {"a.txt", kJobNoSwitch}, {"", kJobNoSwitch},
   };
   for (const Row& row : rows) {
@@ -64,8 +65,8 @@ TEST(ParseSwitch, RefusedSwitchesNameTheArgumentAsTyped) {
     FakePlatform fake;  // messages in CP932
     refused = TextBytes(Text::kInvalidSwitch);
   }
-  for (const char* text : {"-", "/", "-X", "-C", "-Cz", "-T", "-T9", "-T10", "-T99999999999",
-                           "-S", "-Sx", "/tmp/a.txt", "-@"}) {
+  for (const char* text : {"-", "/", "-X", "-C", "-Cz", "-T", "-T9", "-T10", "-T99999999999", "-S",
+                           "-Sx", "/tmp/a.txt", "-@"}) {
     Parsed p = Parse(text);
     EXPECT_EQ(p.job, kJobInvalid) << text;
     EXPECT_EQ(p.err, refused + text + "\n") << text;
