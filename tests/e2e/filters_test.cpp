@@ -88,16 +88,5 @@ TEST(Filters, UniqFoldsRunsOfLines) {
   EXPECT_EQ(Piped("-U", Sjis("第一章\n第一章\n第二章\n")), Sjis("第一章\n第二章\n"));
 }
 
-TEST(Filters, ReadRedirectedInputIntoANamedFile) {
-  TempDir dir;
-  RunOptions options;
-  options.input = Input::kPipe;
-  options.stdin_data = "Hello\n";
-  RunResult r = RunZolt({"-P", dir / "out.txt"}, options);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(ReadFile(dir / "out.txt"), "HELLO\n");
-}
-
 }  // namespace
 }  // namespace e2e

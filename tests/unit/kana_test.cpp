@@ -109,11 +109,6 @@ TEST(Kana, EndOfInput) {
   EXPECT_EQ(K(""), "");
 }
 
-TEST(Kana, FoldsAMarkThatArrivesInTheNextRead) {
-  EXPECT_EQ(RunJob(Kana, "\xCA\xDF\xCA\xDF", {1}).out, "\x83\x70\x83\x70");
-  EXPECT_EQ(RunJob(Kana, "x\x83\xB1\xB6", {2}).out, "x\x83\xB1\x83\x4A");
-}
-
 TEST(Kana, MatchesByteAtATimeReference) {
   CheckAgainstReference(Kana, ReferenceKana, 44);
 }

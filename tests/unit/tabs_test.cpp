@@ -49,8 +49,6 @@ TEST(Tab2space, EveryNewlineStartsAColumnAgain) {
   EXPECT_EQ(T(4, "abc\tx\r\n\ty"), "abc x\r\n    y");
   EXPECT_EQ(T(4, "ab\n\ty"), "ab\n    y");
   EXPECT_EQ(T(4, "ab\r\ty"), "ab\r    y");
-  // Across reads, the column is carried.
-  EXPECT_EQ(RunJob([](StreamPair* p) { return Tab2space(p, 8); }, "abc\tx", {2}).out, "abc     x");
 }
 
 TEST(Tab2space, MatchesByteAtATimeReference) {
