@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "support/platform.h"
 
@@ -36,8 +37,10 @@ class FakePlatform : public Platform {
   bool fail_close = false;
   uint64_t free_bytes = kFreeSpaceUnknown - 1;  // kFreeSpaceUnknown: query fails
   bool fake_free_bytes = false;
-  size_t read_chunk = SIZE_MAX;  // most bytes one read returns
-  std::string stderr_text;       // what was written to descriptor 2
+  size_t read_chunk = SIZE_MAX;         // most bytes one read returns
+  std::vector<size_t> read_sizes;       // sizes of successive reads, cycled
+  size_t allocation_budget = SIZE_MAX;  // total bytes allocatable
+  std::string stderr_text;              // what was written to descriptor 2
 
   int Open(const std::string& name, OpenMode mode) override { return real_.Open(name, mode); }
   int64_t Read(int fd, void* buffer, size_t size) override {
@@ -45,6 +48,10 @@ class FakePlatform : public Platform {
     if (it == files_.end()) return real_.Read(fd, buffer, size);
     MemFile& f = it->second;
     size_t n = std::min({size, f.data.size() - f.pos, read_chunk});
+    if (!read_sizes.empty()) {
+      n = std::min(n, read_sizes[next_read_]);
+      next_read_ = (next_read_ + 1) % read_sizes.size();
+    }
     f.data.copy(static_cast<char*>(buffer), n, f.pos);
     f.pos += n;
     return static_cast<int64_t>(n);
@@ -98,7 +105,9 @@ class FakePlatform : public Platform {
     return fake_free_bytes ? free_bytes : real_.FreeBytes(path);
   }
   void* Allocate(size_t size) override {
-    return size > largest_allocation ? nullptr : real_.Allocate(size);
+    if (size > largest_allocation || size > allocation_budget) return nullptr;
+    allocation_budget -= size;
+    return real_.Allocate(size);
   }
   void Release(void* block) override { real_.Release(block); }
   bool MessagesInUtf8() override { return false; }
@@ -112,6 +121,7 @@ class FakePlatform : public Platform {
   Platform* previous_;
   std::map<int, MemFile> files_;
   int next_fd_ = 1000;
+  size_t next_read_ = 0;
 };
 
 }  // namespace zolt

@@ -5,98 +5,26 @@
 #include <algorithm>
 #include <cstring>
 
-#include "support/platform.h"
+#include "unit/fake_platform.h"
 
 namespace zolt::testing {
 
-namespace {
-
-constexpr int kInputFd = 1000;
-constexpr int kOutputFd = 1001;
-
-class MemoryPlatform : public Platform {
- public:
-  MemoryPlatform(const std::string& input, const std::vector<size_t>& reads, size_t budget)
-      : input_(input), reads_(reads), budget_(budget) {}
-
-  FilterRun run;
-
-  int Open(const std::string& name, OpenMode mode) override { return real_.Open(name, mode); }
-  int64_t Read(int fd, void* buffer, size_t size) override {
-    if (fd != kInputFd) return real_.Read(fd, buffer, size);
-    size_t n = std::min(size, input_.size() - offset_);
-    if (!reads_.empty()) {
-      n = std::min(n, reads_[next_read_]);
-      next_read_ = (next_read_ + 1) % reads_.size();
-    }
-    std::memcpy(buffer, input_.data() + offset_, n);
-    offset_ += n;
-    return static_cast<int64_t>(n);
-  }
-  bool Write(int fd, const void* data, size_t size) override {
-    const char* bytes = static_cast<const char*>(data);
-    if (fd == kOutputFd) {
-      run.out.append(bytes, size);
-      return true;
-    }
-    if (fd == kStderr) {
-      run.err.append(bytes, size);
-      return true;
-    }
-    return real_.Write(fd, data, size);
-  }
-  bool Close(int fd) override { return fd == kInputFd || fd == kOutputFd || real_.Close(fd); }
-  int Duplicate(int fd) override { return real_.Duplicate(fd); }
-  bool Remove(const std::string& name) override { return real_.Remove(name); }
-  int64_t FileSize(int fd) override { return real_.FileSize(fd); }
-  std::string LastError() override { return real_.LastError(); }
-  bool IsCharDevice(int fd) override { return real_.IsCharDevice(fd); }
-  void SetBinaryMode(int fd, bool binary) override { real_.SetBinaryMode(fd, binary); }
-  void ReattachStdinToConsole() override { real_.ReattachStdinToConsole(); }
-  FileId IdentifyDescriptor(int fd) override { return real_.IdentifyDescriptor(fd); }
-  FileId IdentifyName(const std::string& name) override { return real_.IdentifyName(name); }
-  bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) override {
-    return real_.FindFiles(pattern, entries);
-  }
-  bool GetFileTimes(const std::string& name, FileTimes* times) override {
-    return real_.GetFileTimes(name, times);
-  }
-  bool SetFileTimes(const std::string& name, const FileTimes& times) override {
-    return real_.SetFileTimes(name, times);
-  }
-  FileTime Now() override { return real_.Now(); }
-  uint64_t FreeBytes(const char* path) override { return real_.FreeBytes(path); }
-  void* Allocate(size_t size) override {
-    if (size > budget_) return nullptr;
-    budget_ -= size;
-    return real_.Allocate(size);
-  }
-  void Release(void* block) override { real_.Release(block); }
-  bool MessagesInUtf8() override { return false; }
-
- private:
-  Platform& real_ = NativePlatform();
-  std::string input_;
-  size_t offset_ = 0;
-  std::vector<size_t> reads_;
-  size_t next_read_ = 0;
-  size_t budget_;
-};
-
-}  // namespace
-
 FilterRun RunJob(const std::function<int(StreamPair*)>& job, const std::string& input,
                  const std::vector<size_t>& reads, size_t allocation_budget) {
-  MemoryPlatform memory(input, reads, allocation_budget);
-  Platform* previous = SetPlatform(&memory);
+  FakePlatform fake;
+  fake.read_sizes = reads;
+  fake.allocation_budget = allocation_budget;
   StreamPair pair;
-  AttachInput(&pair.input, kInputFd, true);
-  AttachOutput(&pair.output, kOutputFd, true, "out");
-  memory.run.result = job(&pair);
+  AttachInput(&pair.input, fake.AddInput(input), true);
+  int out = fake.AddOutput();
+  AttachOutput(&pair.output, out, true, "out");
+  FilterRun run;
+  run.result = job(&pair);
   CloseOutput(&pair.output);
   CloseInput(&pair.input);
-  SetPlatform(previous);
-  return memory.run;
+  run.out = fake.Contents(out);
+  run.err = fake.stderr_text;
+  return run;
 }
 
 std::vector<size_t> RandomReads(std::mt19937* rng, size_t size) {
