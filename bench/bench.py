@@ -1,0 +1,320 @@
+#!/usr/bin/env python3
+"""Times every zolt job against the general tool that does the same work.
+
+Each job runs --runs times for zolt and for its peer, the two alternating
+(which of them goes first flips from one round to the next). For every run
+the harness records wall time, user + system CPU time and peak resident set
+size of the child (wait4). Medians go into a Markdown table together with the
+ratio zolt / peer and the targets of the project. Filter output goes into a
+pipe that the harness drains; merge and split write files under the work
+directory. Everything runs under LC_ALL=C.
+
+Use bench/run rather than this file directly; bench/run builds zolt first.
+"""
+import argparse
+import datetime
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+sys.path.insert(0, HERE)
+import corpus  # noqa: E402
+
+ENV = dict(os.environ, LC_ALL="C", LANG="C")
+DAI = bytes((0x91, 0xE6))  # the chapter heading mark of the corpus
+MIB = 1024 * 1024
+
+
+class Job:
+    def __init__(self, name, zolt, peer, stdin=None, output="pipe", outdir=None, kind="filter"):
+        self.name = name
+        self.zolt = zolt  # argv after the zolt binary
+        self.peer = peer  # full argv
+        self.stdin = stdin  # file given to the peer on standard input
+        self.output = output  # "pipe" or a file name
+        self.outdir = outdir  # emptied before every run
+        self.kind = kind
+
+
+MEASURE = os.path.join(ROOT, "build", "bench", "measure")
+
+
+def run_once(argv, stdin_path, output, outdir):
+    """Runs argv under the measure program; returns (wall s, cpu s, peak rss
+    KiB, exit status). `output` is "pipe" (drained here), "discard" (the null
+    device) or the name of a file to write."""
+    if outdir:
+        shutil.rmtree(outdir, ignore_errors=True)
+        os.makedirs(outdir)
+    if output not in ("pipe", "discard") and os.path.isfile(output):
+        os.remove(output)
+    report = os.path.join(os.path.dirname(MEASURE), "report.txt")
+    stdin = open(stdin_path or os.devnull, "rb")
+    if output == "pipe":
+        proc = subprocess.Popen([MEASURE, report] + argv, stdin=stdin, stdout=subprocess.PIPE, env=ENV)
+        buf = bytearray(1 << 20)
+        while proc.stdout.readinto(buf) > 0:
+            pass
+        proc.stdout.close()
+    else:
+        with open(os.devnull if output == "discard" else output, "wb") as out:
+            proc = subprocess.Popen([MEASURE, report] + argv, stdin=stdin, stdout=out, env=ENV)
+    proc.wait()
+    stdin.close()
+    if proc.returncode != 0:
+        sys.exit("bench: the measure program failed")
+    with open(report) as f:
+        wall, cpu, rss, code = f.read().split()
+    return float(wall), float(cpu), int(rss), int(code)
+
+
+def count_lines(path):
+    n = 0
+    with open(path, "rb") as f:
+        while True:
+            block = f.read(1 << 22)
+            if not block:
+                return n
+            n += block.count(b"\n")
+
+
+def prefix_file(src, dst, size):
+    """Copies the first `size` bytes of src, cut back to a line end."""
+    with open(src, "rb") as f:
+        data = f.read(size)
+    cut = data.rfind(b"\n") + 1
+    with open(dst, "wb") as f:
+        f.write(data[: cut or len(data)])
+
+
+def make_parts(src, work, count=4):
+    """Cuts src into `count` files of about equal size for the merge job."""
+    size = os.path.getsize(src)
+    names = [os.path.join(work, "part%d.txt" % (i + 1)) for i in range(count)]
+    with open(src, "rb") as f:
+        for i, name in enumerate(names):
+            want = size // count if i < count - 1 else size
+            with open(name, "wb") as out:
+                left = want
+                while left > 0:
+                    block = f.read(min(left, 1 << 22))
+                    if not block:
+                        break
+                    out.write(block)
+                    left -= len(block)
+    return names
+
+
+def make_jobs(text, work, tag):
+    size = os.path.getsize(text)
+    lines = count_lines(text)
+    parts = make_parts(text, work)
+    out = os.path.join(work, "out-" + tag)
+    merged = os.path.join(work, "merged-" + tag)
+    piece_k = max(1, -(-size // 20 // 1000))  # about 20 pieces
+    piece_lines = max(1, -(-lines // 20))
+    pieces = os.path.join(out, "x")
+    jobs = [
+        Job("copy", [text], ["cat", text]),
+        Job("-M", ["-M"] + parts + ["-o", merged], ["cat"] + parts, output=merged, kind="merge"),
+    ]
+    for sw in ("-Cu", "-Cd", "-Cm", "-J"):
+        jobs.append(Job(sw, [sw, text], ["tr", "-d", "\r"], stdin=text, kind="newline"))
+    jobs += [
+        Job("-D", ["-D", text], ["tr", "-d", "\r"], stdin=text),
+        Job("-L", ["-L", text], ["tr", "A-Z", "a-z"], stdin=text),
+        Job("-P", ["-P", text], ["tr", "a-z", "A-Z"], stdin=text),
+        Job("-U", ["-U", text], ["uniq", text]),
+        Job("-U+", ["-U+", text], ["uniq", "-i", text]),
+        Job("-T8", ["-T8", text], ["expand", "-t", "8", text]),
+        Job("-K", ["-K", text], ["nkf", "-S", "-s", text], kind="kana"),
+        Job("-S size", ["-S%d" % piece_k, text, out], ["split", "-b", str(piece_k * 1000), text, pieces],
+            output="discard", outdir=out, kind="split"),
+        Job("-SnL", ["-S%dL" % piece_lines, text, out], ["split", "-l", str(piece_lines), text, pieces],
+            output="discard", outdir=out, kind="split-lines"),
+        Job("-S pattern", ["-S1.4L", b"-#^" + DAI, text, out],
+            ["csplit", "-s", "-z", "-n", "4", "-f", pieces, text, b"/^" + DAI + b"/", "{*}"],
+            output="discard", outdir=out, kind="split-pattern"),
+    ]
+    return jobs, lines
+
+
+def shown(argv):
+    def one(a):
+        if isinstance(a, bytes):
+            a = a.decode("cp932")
+        a = a.replace("\r", "\\r")
+        if os.path.isabs(a) and os.path.exists(os.path.dirname(a)):
+            a = os.path.basename(a)
+        if any(c in a for c in " \\*{}^/"):
+            return "'" + a + "'"
+        return a
+    return " ".join(one(a) for a in argv)
+
+
+def cpu_model():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return platform.processor() or "unknown"
+
+
+def tool_version(cmd):
+    try:
+        out = subprocess.run(cmd, capture_output=True, text=True, env=ENV, timeout=10)
+        text = (out.stdout or out.stderr).strip().splitlines()
+        return text[0] if text else "?"
+    except (OSError, subprocess.SubprocessError):
+        return "missing"
+
+
+def main():
+    ap = argparse.ArgumentParser(description="zolt benchmark")
+    ap.add_argument("--size", default="256M", help="corpus size (K, M, G suffixes); default 256M")
+    ap.add_argument("--runs", type=int, default=5, help="runs per tool and job; default 5")
+    ap.add_argument("--corpus", help="use this Shift-JIS file instead of the generated text")
+    ap.add_argument("--zolt", default=os.path.join(ROOT, "build", "release", "zolt"))
+    ap.add_argument("--jobs", help="comma-separated job names to run (default: all)")
+    ap.add_argument("--work", default=os.path.join(ROOT, "build", "bench"))
+    ap.add_argument("--out", default=os.path.join(HERE, "RESULTS.md"), help="Markdown output")
+    args = ap.parse_args()
+
+    os.makedirs(args.work, exist_ok=True)
+    zolt = os.path.abspath(args.zolt)
+    missing = [t for t in ("cat", "tr", "uniq", "expand", "nkf", "split", "csplit") if not shutil.which(t)]
+    if missing:
+        sys.exit("bench: missing peer tools: %s (nkf is the Debian package nkf)" % " ".join(missing))
+
+    if args.corpus:
+        text = os.path.abspath(args.corpus)
+        label = os.path.basename(text)
+    else:
+        size = corpus.parse_size(args.size)
+        text = os.path.join(args.work, "corpus-%d.txt" % size)
+        if not os.path.exists(text) or os.path.getsize(text) < size:
+            print("bench: generating %s" % text, file=sys.stderr)
+            tmp = text + ".tmp"
+            with open(tmp, "wb") as f:
+                corpus.generate(size, f)
+            os.replace(tmp, text)
+        label = "generated (bench/corpus.py)"
+    size = os.path.getsize(text)
+    small = os.path.join(args.work, "small.txt")
+    prefix_file(text, small, max(size // 16, 1))
+
+    small_dir = os.path.join(args.work, "small")
+    full_dir = os.path.join(args.work, "full")
+    os.makedirs(small_dir, exist_ok=True)
+    os.makedirs(full_dir, exist_ok=True)
+    jobs, lines = make_jobs(text, full_dir, "full")
+    small_jobs, _ = make_jobs(small, small_dir, "small")
+    chapters = 0
+    with open(text, "rb") as f:
+        for line in f:
+            if line.startswith(DAI):
+                chapters += 1
+    if args.jobs:
+        wanted = set(args.jobs.split(","))
+        keep = [i for i, j in enumerate(jobs) if j.name in wanted]
+        jobs = [jobs[i] for i in keep]
+        small_jobs = [small_jobs[i] for i in keep]
+
+    # Warm the page cache.
+    run_once(["cat", text], None, "pipe", None)
+
+    results = {j.name: {"zolt": [], "peer": []} for j in jobs}
+    for rnd in range(args.runs):
+        for k, job in enumerate(jobs):
+            order = ("zolt", "peer") if (rnd + k) % 2 == 0 else ("peer", "zolt")
+            for who in order:
+                if who == "zolt":
+                    m = run_once([zolt] + job.zolt, None, job.output, job.outdir)
+                else:
+                    m = run_once(job.peer, job.stdin, job.output, job.outdir)
+                if m[3] != 0:
+                    print("bench: %s %s exited with %d" % (job.name, who, m[3]), file=sys.stderr)
+                results[job.name][who].append(m)
+            z = results[job.name]["zolt"][-1]
+            p = results[job.name]["peer"][-1]
+            print("round %d %-11s zolt %.3fs cpu %.3fs %5.1fMiB | peer %.3fs cpu %.3fs %5.1fMiB"
+                  % (rnd + 1, job.name, z[0], z[1], z[2] / 1024, p[0], p[1], p[2] / 1024), file=sys.stderr)
+
+    small_rss = {}
+    for job in small_jobs:
+        small_rss[job.name] = run_once([zolt] + job.zolt, None, job.output, job.outdir)[2]
+
+    def med(name, who, i):
+        return statistics.median(m[i] for m in results[name][who])
+
+    rows = []
+    verdicts = []
+    cat_cpu = med("copy", "peer", 1) if "copy" in results else None
+    cat_wall = med("copy", "peer", 0) if "copy" in results else None
+    line_cpu = med("-SnL", "zolt", 1) if "-SnL" in results else None
+    for job in jobs:
+        zw, pw = med(job.name, "zolt", 0), med(job.name, "peer", 0)
+        zc, pc = med(job.name, "zolt", 1), med(job.name, "peer", 1)
+        zr = max(m[2] for m in results[job.name]["zolt"]) / 1024
+        pr = max(m[2] for m in results[job.name]["peer"]) / 1024
+        sr = small_rss[job.name] / 1024
+        ratio = zc / pc if pc > 0 else float("inf")
+        targets = ["CPU ≤ peer"]
+        ok = ratio <= 1.0
+        if job.kind == "newline" and cat_cpu:
+            targets.append("CPU ≤ 1.5× cat (%.2f×, wall %.2f×)" % (zc / cat_cpu, zw / cat_wall))
+            ok = ok and zc <= 1.5 * cat_cpu
+        if job.kind == "kana":
+            targets.append("≥ 10× faster (%.1f×)" % (pc / zc if zc else float("inf")))
+            ok = ok and pc >= 10 * zc
+        if job.kind == "split-pattern" and line_cpu:
+            targets.append("≤ 2× line split (%.2f×)" % (zc / line_cpu))
+            ok = ok and zc <= 2 * line_cpu
+        flat = abs(zr - sr) <= 0.5
+        targets.append("RSS ≤ 8 MiB, flat")
+        ok = ok and zr <= 8 and flat
+        verdicts.append(ok)
+        rows.append("| %s | `zolt %s` | `%s` | %.3f | %.3f | %.3f | %.3f | **%.2f** | %.1f → %.1f | %.1f | %s | %s |" % (
+            job.name, shown(job.zolt), shown(([] if job.stdin is None else []) + job.peer)
+            + (" < corpus" if job.stdin else ""),
+            zw, pw, zc, pc, ratio, sr, zr, pr, "; ".join(targets), "yes" if ok else "**no**"))
+
+    now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
+    head = [
+        "# zolt benchmark results",
+        "",
+        "- Date: %s" % now,
+        "- CPU: %s, %d logical cores; kernel %s" % (cpu_model(), os.cpu_count() or 0, platform.release()),
+        "- Corpus: %s, %s bytes, %s lines, %d chapter headings; CR LF lines" % (
+            label, format(size, ","), format(lines, ","), chapters),
+        "- Runs: %d per tool and job, zolt and peer alternating; figures are medians" % args.runs,
+        "- Peers: %s; %s; %s" % (tool_version(["cat", "--version"]), tool_version(["nkf", "--version"]),
+                                 tool_version(["uname", "-m"])),
+        "- Filter output goes to a pipe drained by the harness; merge and split write files.",
+        "  Everything runs under LC_ALL=C. CPU = user + system time of the child; RSS = peak",
+        "  resident set (small → full: on a 1/16 prefix of the corpus, then on all of it).",
+        "",
+        "| Job | zolt | peer | zolt wall s | peer wall s | zolt CPU s | peer CPU s | CPU zolt/peer "
+        "| zolt RSS MiB | peer RSS MiB | Targets | Met |",
+        "|---|---|---|---:|---:|---:|---:|---:|---:|---:|---|---|",
+    ]
+    tail = ["", "Targets met: %d of %d jobs." % (sum(verdicts), len(verdicts)), ""]
+    doc = "\n".join(head + rows + tail)
+    print(doc)
+    if args.out and args.out != "-":
+        with open(args.out, "w") as f:
+            f.write(doc)
+        print("bench: wrote %s" % args.out, file=sys.stderr)
+
+
+if __name__ == "__main__":
+    main()
