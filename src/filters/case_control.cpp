@@ -1,6 +1,10 @@
 #include "filters/case_control.h"
 
+#include <bit>
+#include <cstdint>
+
 #include "front/parse_switch.h"
+#include "support/byte_masks.h"
 #include "support/sjis.h"
 
 namespace zolt {
@@ -16,15 +20,25 @@ inline bool IsPlainByte(unsigned char b) {
 
 void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
   const unsigned char from = state->to_lower ? 'A' : 'a';
+  auto* bytes = reinterpret_cast<unsigned char*>(data);
+  bool carry = state->partner_next;
   size_t i = 0;
-  if (state->partner_next && size > 0) i = 1;
+  // Whole chunks: the letters that are not second bytes flip their case bit.
+  for (; size - i >= kMaskChunk; i += kMaskChunk) {
+    unsigned char* p = bytes + i;
+    uint64_t trail = TrailMask(LeadMask(p), &carry);
+    uint64_t letters = RangeMask(p, from, from + 25) & ~trail;
+    for (; letters != 0; letters &= letters - 1) p[std::countr_zero(letters)] ^= 0x20;
+  }
+  // The rest, one character at a time.
+  if (carry) ++i;
   while (i < size) {
-    unsigned char b = static_cast<unsigned char>(data[i]);
+    unsigned char b = bytes[i];
     if (IsSjisLead(b)) {
       i += 2;
       continue;
     }
-    if (static_cast<unsigned char>(b - from) < 26) data[i] = static_cast<char>(b ^ 0x20);
+    if (static_cast<unsigned char>(b - from) < 26) bytes[i] = static_cast<unsigned char>(b ^ 0x20);
     ++i;
   }
   // i is size, or size + 1 when the last byte is a lead byte.

@@ -1,5 +1,9 @@
 #include "filters/kana.h"
 
+#include <bit>
+#include <cstdint>
+
+#include "support/byte_masks.h"
 #include "support/sjis.h"
 
 namespace zolt {
@@ -69,16 +73,14 @@ void PutDoubleByte(unsigned code, OutStream* out) {
   WriteBytes(out, bytes, 2);
 }
 
-void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) {
-  const char* p = data;
-  const char* end = data + size;
+namespace {
+
+// Converts [p, end) one character at a time; p starts a character unless
+// state->partner_next says it is the partner of a lead byte.
+void KanaBytes(KanaState* state, const char* p, const char* end, OutStream* out) {
   if (p < end && state->partner_next) {
     WriteByte(out, *p++);
     state->partner_next = false;
-  }
-  if (p < end && state->kana != 0) {
-    if (PutKana(state->kana, static_cast<unsigned char>(*p), out)) ++p;
-    state->kana = 0;
   }
   while (p < end) {
     // Copy a run of bytes that pass unchanged, whole double-byte characters
@@ -106,6 +108,46 @@ void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) 
     }
     if (PutKana(k, static_cast<unsigned char>(*p), out)) ++p;
   }
+}
+
+}  // namespace
+
+void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) {
+  const char* p = data;
+  const char* end = data + size;
+  if (p < end && state->partner_next) {
+    WriteByte(out, *p++);
+    state->partner_next = false;
+  }
+  if (p < end && state->kana != 0) {
+    if (PutKana(state->kana, static_cast<unsigned char>(*p), out)) ++p;
+    state->kana = 0;
+  }
+  // Whole chunks: the katakana that are not second bytes are converted, the
+  // bytes between them copied as they are. `copied` is where the next
+  // unwritten byte is; it passes p when a sound mark after a chunk's last
+  // byte was folded.
+  const char* copied = p;
+  bool carry = false;
+  for (; end - p > static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+    auto* bytes = reinterpret_cast<const unsigned char*>(p);
+    uint64_t kana = RangeMask(bytes, 0xA1, 0xDE) & ~TrailMask(LeadMask(bytes), &carry);
+    for (; kana != 0; kana &= kana - 1) {
+      const char* q = p + std::countr_zero(kana);
+      if (q < copied) continue;  // a sound mark already folded
+      if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
+      // q + 1 < end: the loop leaves more than a chunk.
+      copied = q + 1;
+      if (PutKana(static_cast<unsigned char>(*q), static_cast<unsigned char>(q[1]), out)) ++copied;
+    }
+  }
+  if (copied < p) WriteBytes(out, copied, static_cast<size_t>(p - copied));
+  if (copied > p) {
+    p = copied;  // the folded mark started a character
+  } else {
+    state->partner_next = carry;
+  }
+  KanaBytes(state, p, end, out);
 }
 
 void KanaFinish(KanaState* state, OutStream* out) {

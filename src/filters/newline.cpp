@@ -1,6 +1,11 @@
 #include "filters/newline.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+
 #include "front/work_buffer.h"
+#include "support/byte_masks.h"
 
 namespace zolt {
 
@@ -19,69 +24,80 @@ int PlainCopy(StreamPair* pair) {
   return 0;
 }
 
-// Writes the bytes of [p, end) up to the next CR or LF in one call and
-// returns where that newline byte is (or end).
-const char* CopyToNewline(const char* p, const char* end, OutStream* out) {
-  const char* stop = p;
-  while (stop < end && *stop != '\r' && *stop != '\n') ++stop;
-  if (stop > p) WriteBytes(out, p, static_cast<size_t>(stop - p));
-  return stop;
+// Newline rewriting over one block. Each CR or LF byte is kept (left in the
+// run of bytes copied as they are), dropped, or replaced by a newline; a run
+// is written in one piece when a byte in it must change. `type` is a newline
+// type (1, 2 or 4) or kJoin. `after_cr` says whether the previous block
+// ended with a CR, and is updated for the next one.
+constexpr int kJoin = 0;
+
+void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutStream* out) {
+  if (size == 0) return;
+  const char* end = data + size;
+  const char* p = data;
+  // An LF after the previous block's CR: that CR already made the newline
+  // (or, joining, the pair goes).
+  if (*after_cr && *p == '\n') ++p;
+  *after_cr = end[-1] == '\r';
+  const char* copied = p;
+  const bool want_cr = type != 4;
+  const bool want_lf = type != 2;
+  while (p < end) {
+    size_t n = std::min(kMaskChunk, static_cast<size_t>(end - p));
+    auto* bytes = reinterpret_cast<const unsigned char*>(p);
+    uint64_t events =
+        (want_cr ? EqualMask(bytes, n, '\r') : 0) | (want_lf ? EqualMask(bytes, n, '\n') : 0);
+    for (; events != 0; events &= events - 1) {
+      const char* q = p + std::countr_zero(events);
+      bool keep;
+      if (*q == '\r') {
+        bool lf_next = q + 1 < end && q[1] == '\n';
+        // -Cu drops the CR of a pair, -Cd keeps the pair, joining drops it.
+        keep = type == 1 && lf_next;
+        if (type == 2 && lf_next) {
+          if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
+          copied = q + 1;
+          continue;
+        }
+      } else {
+        bool cr_before = q > data && q[-1] == '\r';
+        keep = cr_before ? type == 1 : type == kJoin;
+      }
+      if (keep) continue;
+      if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
+      copied = q + 1;
+      bool cr = *q == '\r';
+      if (type == kJoin) {
+        // A CR goes; an LF after a CR goes with it.
+      } else if (cr || !(q > data && q[-1] == '\r')) {
+        PutNewline(type, out);
+      }
+    }
+    p += n;
+  }
+  if (end > copied) WriteBytes(out, copied, static_cast<size_t>(end - copied));
+}
+
+int RunNewlineBlocks(StreamPair* pair, int type) {
+  InStream* in = &pair->input;
+  bool after_cr = false;
+  while (FillInput(in) > 0) {
+    NewlineBlock(type, &after_cr, in->buffer.data() + in->pos, in->end - in->pos, &pair->output);
+    in->pos = in->end;
+    EndOfBlock(&pair->output);
+  }
+  return 0;
 }
 
 }  // namespace
 
 int Crconv(StreamPair* pair, int newline_type) {
   if (newline_type == 0) return PlainCopy(pair);
-  InStream* in = &pair->input;
-  OutStream* out = &pair->output;
-  bool after_cr = false;
-  while (FillInput(in) > 0) {
-    const char* p = in->buffer.data() + in->pos;
-    const char* end = in->buffer.data() + in->end;
-    while (p < end) {
-      if (*p == '\r') {
-        PutNewline(newline_type, out);
-        after_cr = true;
-        ++p;
-      } else if (*p == '\n') {
-        if (!after_cr) PutNewline(newline_type, out);
-        after_cr = false;
-        ++p;
-      } else {
-        after_cr = false;
-        p = CopyToNewline(p, end, out);
-      }
-    }
-    in->pos = in->end;
-    EndOfBlock(out);
-  }
-  return 0;
+  return RunNewlineBlocks(pair, newline_type);
 }
 
 int Join(StreamPair* pair) {
-  InStream* in = &pair->input;
-  OutStream* out = &pair->output;
-  bool after_cr = false;
-  while (FillInput(in) > 0) {
-    const char* p = in->buffer.data() + in->pos;
-    const char* end = in->buffer.data() + in->end;
-    while (p < end) {
-      if (*p == '\r') {
-        after_cr = true;
-        ++p;
-      } else if (*p == '\n') {
-        if (!after_cr) WriteByte(out, '\n');
-        after_cr = false;
-        ++p;
-      } else {
-        after_cr = false;
-        p = CopyToNewline(p, end, out);
-      }
-    }
-    in->pos = in->end;
-    EndOfBlock(out);
-  }
-  return 0;
+  return RunNewlineBlocks(pair, kJoin);
 }
 
 }  // namespace zolt

@@ -19,7 +19,7 @@ void AttachOutput(OutStream* out, int fd, bool owned, const std::string& name) {
   out->fd = fd;
   out->owned = owned;
   out->name = name;
-  out->buffer.reserve(kStreamBlock);
+  out->buffer.resize(kStreamBlock);
 }
 
 bool OpenInput(InStream* in, const std::string& name) {
@@ -98,25 +98,36 @@ int64_t ReadLine(InStream* in, char* line, size_t size) {
   return static_cast<int64_t>(stored);
 }
 
-void WriteBytes(OutStream* out, const char* data, size_t size) {
+void WriteBytesSlow(OutStream* out, const char* data, size_t size) {
   if (out->failed || out->fd < 0) return;
-  if (out->buffer.size() + size <= kStreamBlock) {
-    out->buffer.insert(out->buffer.end(), data, data + size);
-    return;
-  }
   if (!FlushOutput(out)) return;
-  if (size >= kStreamBlock) {
+  if (size >= out->buffer.size()) {
     if (!Sys().Write(out->fd, data, size)) out->failed = true;
     return;
   }
-  out->buffer.insert(out->buffer.end(), data, data + size);
+  std::memcpy(out->buffer.data(), data, size);
+  out->used = size;
+}
+
+char* OutputSpace(OutStream* out, size_t size) {
+  if (size > out->buffer.size() - out->used) {
+    FlushOutput(out);
+    // A failed or closed stream still offers its buffer, which is never
+    // written again.
+    out->used = 0;
+    if (out->buffer.size() < kStreamBlock) out->buffer.resize(kStreamBlock);
+  }
+  return out->buffer.data() + out->used;
 }
 
 bool FlushOutput(OutStream* out) {
-  if (out->failed) return false;
-  if (out->buffer.empty() || out->fd < 0) return true;
-  if (!Sys().Write(out->fd, out->buffer.data(), out->buffer.size())) out->failed = true;
-  out->buffer.clear();
+  if (out->failed) {
+    out->used = 0;
+    return false;
+  }
+  if (out->used == 0 || out->fd < 0) return true;
+  if (!Sys().Write(out->fd, out->buffer.data(), out->used)) out->failed = true;
+  out->used = 0;
   return !out->failed;
 }
 

@@ -7,12 +7,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace zolt {
 
-constexpr size_t kStreamBlock = 64 * 1024;
+constexpr size_t kStreamBlock = 128 * 1024;
 
 struct InStream {
   int fd = -1;
@@ -27,11 +28,12 @@ struct InStream {
 
 struct OutStream {
   int fd = -1;
-  bool owned = false;       // closed by CloseOutput
-  bool unbuffered = false;  // EndOfBlock writes through (a terminal)
-  bool failed = false;      // a write, flush or close failed
-  std::string name;         // for the failure message
-  std::vector<char> buffer;
+  bool owned = false;        // closed by CloseOutput
+  bool unbuffered = false;   // EndOfBlock writes through (a terminal)
+  bool failed = false;       // a write, flush or close failed
+  std::string name;          // for the failure message
+  std::vector<char> buffer;  // kStreamBlock bytes once attached
+  size_t used = 0;           // buffered bytes live in [0, used)
   bool is_open() const { return fd >= 0; }
 };
 
@@ -57,14 +59,31 @@ int ReadByte(InStream* in);
 // of input or after a read error.
 int64_t ReadLine(InStream* in, char* line, size_t size);
 
+// The part of WriteBytes that flushes or writes through.
+void WriteBytesSlow(OutStream* out, const char* data, size_t size);
 // Appends bytes to the output buffer, writing full blocks through.
-void WriteBytes(OutStream* out, const char* data, size_t size);
-inline void WriteByte(OutStream* out, char byte) {
-  if (out->buffer.size() < kStreamBlock) {
-    out->buffer.push_back(byte);
+inline void WriteBytes(OutStream* out, const char* data, size_t size) {
+  if (size <= out->buffer.size() - out->used) {
+    std::memcpy(out->buffer.data() + out->used, data, size);
+    out->used += size;
     return;
   }
-  WriteBytes(out, &byte, 1);
+  WriteBytesSlow(out, data, size);
+}
+inline void WriteByte(OutStream* out, char byte) {
+  if (out->used < out->buffer.size()) {
+    out->buffer[out->used++] = byte;
+    return;
+  }
+  WriteBytesSlow(out, &byte, 1);
+}
+// Room for at least `size` (at most kStreamBlock) bytes at the end of the
+// output buffer, flushing first when needed; the caller fills some of it and
+// calls CommitOutput with the count. Never null: after a failure the bytes
+// go nowhere.
+char* OutputSpace(OutStream* out, size_t size);
+inline void CommitOutput(OutStream* out, size_t size) {
+  out->used += size;
 }
 // Writes what is buffered. Returns false when the stream has failed.
 bool FlushOutput(OutStream* out);

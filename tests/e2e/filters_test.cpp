@@ -53,7 +53,7 @@ TEST(Filters, KanaConvertsTheWholeTable) {
 }
 
 TEST(Filters, KanaFoldsAMarkAcrossInputBlocks) {
-  // Each ｶ stands at an odd offset, so one pair straddles every 64 KiB block.
+  // Each ｶ stands at an odd offset, so one pair straddles every input block.
   std::string half = "y";
   std::string full = "y";
   for (int i = 0; i < 100000; ++i) {

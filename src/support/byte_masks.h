@@ -1,0 +1,93 @@
+// Bit masks over 64-byte chunks of text, for filters that look for a few
+// kinds of byte: bit i of a mask stands for byte i of the chunk.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace zolt {
+
+constexpr size_t kMaskChunk = 64;
+
+// Mask of the bytes b of p[0..63] with lo <= b <= hi; needs 0 < lo <= hi < 0xFF.
+inline uint64_t RangeMask(const unsigned char* p, unsigned char lo, unsigned char hi) {
+#if defined(__SSE2__)
+  // Flipping the top bit turns unsigned order into signed order.
+  const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i below = _mm_set1_epi8(static_cast<char>((lo - 1) ^ 0x80));
+  const __m128i above = _mm_set1_epi8(static_cast<char>((hi + 1) ^ 0x80));
+  uint64_t mask = 0;
+  for (int k = 0; k < 4; ++k) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    v = _mm_xor_si128(v, flip);
+    __m128i in = _mm_and_si128(_mm_cmpgt_epi8(v, below), _mm_cmplt_epi8(v, above));
+    mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(in)) & 0xFFFF)
+            << (16 * k);
+  }
+  return mask;
+#else
+  uint64_t mask = 0;
+  for (size_t i = 0; i < kMaskChunk; ++i) {
+    mask |= static_cast<uint64_t>(p[i] >= lo && p[i] <= hi) << i;
+  }
+  return mask;
+#endif
+}
+
+// Mask of the bytes equal to `c` among the first n (at most 64) of p.
+inline uint64_t EqualMask(const unsigned char* p, size_t n, unsigned char c) {
+#if defined(__SSE2__)
+  if (n == kMaskChunk) {
+    const __m128i want = _mm_set1_epi8(static_cast<char>(c));
+    uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+      uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want))) & 0xFFFF;
+      mask |= static_cast<uint64_t>(bits) << (16 * k);
+    }
+    return mask;
+  }
+#endif
+  uint64_t mask = 0;
+  for (size_t i = 0; i < n; ++i) mask |= static_cast<uint64_t>(p[i] == c) << i;
+  return mask;
+}
+
+// Mask of the bytes that can open a Shift-JIS double-byte character.
+inline uint64_t LeadMask(const unsigned char* p) {
+  return RangeMask(p, 0x81, 0x9F) | RangeMask(p, 0xE0, 0xFC);
+}
+
+// From the lead mask of a chunk, the bytes outside the lead range that are
+// the second byte of a double-byte character, plus byte 0 when it is one.
+// `carry` says on entry whether byte 0 is a second byte, and on return
+// whether byte 0 of the next chunk is. Byte 0 of the chunk (after the carried
+// partner) must start a character.
+//
+// A byte outside the lead range always ends a character, so each run of
+// lead-range bytes starts a character and pairs up from its start: the byte
+// after a run of odd length is that run's last partner. Adding a run's lowest
+// bit to the mask carries past the run and lands on the byte after it; runs
+// starting at even and odd bits are added separately so that the landing
+// bit's parity tells the run's length.
+inline uint64_t TrailMask(uint64_t lead, bool* carry) {
+  constexpr uint64_t kEven = 0x5555555555555555ULL;
+  constexpr uint64_t kOdd = ~kEven;
+  uint64_t first = *carry ? 1 : 0;
+  uint64_t runs = lead & ~first;
+  uint64_t starts = runs & ~(runs << 1);
+  uint64_t even_sum = runs + (starts & kEven);
+  uint64_t odd_sum = runs + (starts & kOdd);
+  uint64_t even_ends = even_sum & ~runs;
+  uint64_t odd_ends = odd_sum & ~runs;
+  // A run from an odd bit through bit 63 has odd length: its partner is the
+  // next chunk's byte 0. The sum then wrapped around.
+  *carry = odd_sum < runs;
+  return (even_ends & kOdd) | (odd_ends & kEven) | first;
+}
+
+}  // namespace zolt

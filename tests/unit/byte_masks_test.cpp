@@ -1,0 +1,70 @@
+#include "support/byte_masks.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "support/sjis.h"
+
+namespace zolt {
+namespace {
+
+// Byte-at-a-time reference: which bytes of `text` outside the lead range
+// are second bytes, parsed from the start.
+std::vector<bool> ReferenceTrails(const std::vector<unsigned char>& text) {
+  std::vector<bool> trail(text.size() + 1, false);
+  size_t i = 0;
+  while (i < text.size()) {
+    if (IsSjisLead(text[i])) {
+      trail[i + 1] = true;
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  return trail;
+}
+
+TEST(ByteMasks, TrailMaskFollowsTheCharacterParseAcrossChunks) {
+  std::mt19937 rng(7);
+  // Long runs of lead-range bytes, some ending at chunk edges, others not.
+  const unsigned char kBytes[] = {0x81, 0x9F, 0xE0, 0xFC, 0x41, 0x0A, 0xA1, 0xDE, 0x80, 0xFD};
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<unsigned char> text(4 * kMaskChunk);
+    unsigned lead_bias = rng() % 10;
+    for (auto& b : text) b = rng() % 10 < lead_bias ? kBytes[rng() % 4] : kBytes[rng() % 10];
+    std::vector<bool> expected = ReferenceTrails(text);
+    bool carry = false;
+    for (size_t chunk = 0; chunk < 4; ++chunk) {
+      const unsigned char* p = text.data() + chunk * kMaskChunk;
+      uint64_t trails = TrailMask(LeadMask(p), &carry);
+      for (size_t i = 0; i < kMaskChunk; ++i) {
+        size_t at = chunk * kMaskChunk + i;
+        bool want = expected[at] && (!IsSjisLead(text[at]) || i == 0);
+        ASSERT_EQ(((trails >> i) & 1) != 0, want) << "round " << round << " byte " << at;
+      }
+      ASSERT_EQ(carry, expected[(chunk + 1) * kMaskChunk])
+          << "round " << round << " chunk " << chunk;
+    }
+  }
+}
+
+TEST(ByteMasks, RangeAndEqualMasksMatchEveryByteValue) {
+  std::vector<unsigned char> text(kMaskChunk);
+  for (int base = 0; base < 256; base += 64) {
+    for (size_t i = 0; i < kMaskChunk; ++i) text[i] = static_cast<unsigned char>(base + i);
+    uint64_t range = RangeMask(text.data(), 0xA1, 0xDE);
+    uint64_t equal = EqualMask(text.data(), kMaskChunk, '\r');
+    uint64_t partial = EqualMask(text.data(), 20, '\r');
+    for (size_t i = 0; i < kMaskChunk; ++i) {
+      unsigned b = text[i];
+      EXPECT_EQ((range >> i) & 1, b >= 0xA1 && b <= 0xDE ? 1u : 0u) << b;
+      EXPECT_EQ((equal >> i) & 1, b == '\r' ? 1u : 0u) << b;
+      EXPECT_EQ((partial >> i) & 1, b == '\r' && i < 20 ? 1u : 0u) << b;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zolt
