@@ -3,11 +3,13 @@
 #include "split/split.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "front/stream_pair.h"
 #include "front/work_buffer.h"
+#include "pattern/pattern.h"
 #include "split/split_lines.h"
 #include "split/split_naming.h"
 #include "split/split_size.h"
@@ -91,25 +93,29 @@ int Split(int argc, char** argv) {
   SetPieceDigits(options.digits);
 
   int next = 1;
-  bool has_pattern = false;
-  std::string pattern;
+  const char* pattern_text = nullptr;
   if (next < argc) {
     const char* arg = argv[next];
     if (std::strncmp(arg, "-#", 2) == 0) {
-      has_pattern = true;
-      pattern = arg + 2;
+      pattern_text = arg + 2;
     } else if (std::strncmp(arg, "--#", 3) == 0) {
-      has_pattern = true;
-      pattern = arg + 3;
+      pattern_text = arg + 3;
       KeepMatchLine = false;
     }
-    if (has_pattern) {
-      if (!options.line_mode) {
-        PrintMessage(Text::kSizeAndPattern);
-        return fail();
-      }
-      next += 1;
+  }
+  PatternHandle pattern;
+  if (pattern_text) {
+    if (!options.line_mode) {
+      PrintMessage(Text::kSizeAndPattern);
+      return fail();
     }
+    try {
+      pattern = CompileOnce(pattern_text);
+    } catch (const std::bad_alloc&) {
+      PrintMessage(Text::kMemoryError);
+      return fail();
+    }
+    next += 1;
   }
 
   std::string input_name;  // as typed, or "stdin"
@@ -175,7 +181,7 @@ int Split(int argc, char** argv) {
 
   bool ok;
   if (options.line_mode) {
-    ok = SplitByLines(&input.stream, prefix, base, options.n1, has_pattern ? &pattern : nullptr);
+    ok = SplitByLines(&input.stream, prefix, base, options.n1, pattern.get());
   } else {
     uint64_t rest = static_cast<uint64_t>(size) % piece_size;
     ok = SplitBySize(&input.stream, prefix, base, piece_size, full, rest);

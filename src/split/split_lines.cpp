@@ -1,16 +1,13 @@
 #include "split/split_lines.h"
 
 #include "front/work_buffer.h"
-#include "pattern/pattern.h"
 #include "split/split_naming.h"
 #include "support/messages.h"
 
 namespace zolt {
 
 bool SplitByLines(InStream* input, const std::string& prefix, const std::string& base, int64_t n1,
-                  const std::string* pattern) {
-  PatternHandle compiled;
-  if (pattern) compiled = CompileOnce(pattern->c_str());
+                  const CompiledPattern* pattern) {
   int number = 0;
   int64_t count = pattern ? 1 : 0;
   bool first = true;
@@ -25,7 +22,7 @@ bool SplitByLines(InStream* input, const std::string& prefix, const std::string&
     const char* chunk = WorkBuffer;
     bool event;
     if (pattern) {
-      event = !first && SearchCompiled(*compiled, chunk, &span) > 0;
+      event = !first && SearchCompiled(*pattern, chunk, &span) > 0;
     } else {
       event = chunk[size - 1] == '\n';
     }
