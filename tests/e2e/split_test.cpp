@@ -180,17 +180,6 @@ TEST(SplitChecks, RefuseBadRequestsWithTheirMessages) {
   EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"EMPTY.TXT", "IN.TXT"}));
 }
 
-TEST(SplitChecks, AnExistingProbeFileIsLeftAlone) {
-  TempDir dir;
-  WriteFile(dir / "IN.TXT", "abc\n");
-  mkdir((dir / "OUT").c_str(), 0755);
-  WriteFile(dir / "OUT/_ZO_$$$$.TMP", "mine");
-  RunResult r = RunIn(dir, {"-S1", "IN.TXT", "OUT"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(ReadFile(dir / "OUT/_ZO_$$$$.TMP"), "mine");
-  EXPECT_EQ(ReadFile(dir / "OUT/IN._00"), "abc\n");
-}
-
 // ---- Redirected standard input ---------------------------------------------
 
 TEST(SplitStdin, RedirectedInputMakesStdinPiecesInTheNamedDirectory) {

@@ -49,17 +49,6 @@ TEST(ParseSplitSwitch, HugeCountsSaturateSoTheByteSizeFits) {
   EXPECT_EQ(ParseSplitSwitch("-S2147484").n1 * 1000, int64_t{2147484000});
 }
 
-TEST(SetPieceDigits, GivesTheHighestPieceNumber) {
-  SetPieceDigits(2);
-  EXPECT_EQ(PieceMax, 99);
-  SetPieceDigits(5);
-  EXPECT_EQ(PieceMax, 99999);
-  SetPieceDigits(3);
-  EXPECT_EQ(PieceName("out/", "BOOK", 7), "out/BOOK._007");
-  SetPieceDigits(2);
-  EXPECT_EQ(PieceName("", "", 42), "._42");
-}
-
 std::string Path(std::initializer_list<std::string> parts) {
   std::string path;
   for (const std::string& part : parts) {
@@ -246,32 +235,6 @@ TEST_F(SizeCutterTest, HoldsBackALeadByteWhateverTheBufferAlignment) {
     EXPECT_EQ(pieces[1], "\x88\x9F" + std::string(6, 'b') + "\x8E\x9A");
     EXPECT_EQ(pieces[2], std::string(9, 'c') + "\x82");
   }
-}
-
-TEST_F(SizeCutterTest, LongRunsOfLeadRangeBytesAlternate) {
-  // 25 bytes of 0x82: leads at even offsets. Piece ends at 10 and 20 fall
-  // on trail bytes, so nothing is held back.
-  std::string run(25, '\x82');
-  std::vector<std::string> pieces = Cut(run, 10, 4);
-  ASSERT_EQ(pieces.size(), 3u);
-  EXPECT_EQ(pieces[0].size(), 10u);
-  EXPECT_EQ(pieces[1].size(), 10u);
-  EXPECT_EQ(pieces[2].size(), 5u);
-  // Shifted by one: the first piece end falls on a lead byte.
-  pieces = Cut("x" + run, 10, 4);
-  ASSERT_EQ(pieces.size(), 3u);
-  EXPECT_EQ(pieces[0].size(), 9u);
-  EXPECT_EQ(pieces[1].size(), 10u);
-  EXPECT_EQ(pieces[2].size(), 7u);
-}
-
-TEST_F(SizeCutterTest, EvenInputLeavesAnEmptyLastPieceAndTheLastByteStays) {
-  std::vector<std::string> pieces = Cut(std::string(20, 'z'), 10, 8);
-  ASSERT_EQ(pieces.size(), 3u);
-  EXPECT_EQ(pieces[2], "");
-  pieces = Cut(std::string(14, 'z') + "\x81", 10, 8);
-  ASSERT_EQ(pieces.size(), 2u);
-  EXPECT_EQ(pieces[1], std::string(4, 'z') + "\x81");
 }
 
 TEST_F(SizeCutterTest, RandomInputsMatchTheBoundaryRuleAndJoinBack) {
