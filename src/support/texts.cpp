@@ -65,7 +65,7 @@ constexpr const char* kTexts[] = {
     "パラメーターが足りません",
     "Merging to '%s'\n",
     " %llubytes ok\n",  // unsigned long long
-    // Split: kSizeAndPattern .. kStdinBaseName
+    // Split: kSizeAndPattern .. kReadFailed
     "サイズ指定とパターン指定は併用できません",
     "ファイルが変です (^^; : ",
     "分割サイズが小さすぎます: ",
@@ -74,6 +74,8 @@ constexpr const char* kTexts[] = {
     "ファイルが作成できません",
     "stdin",
     "_stdin_",
+    "入力ファイルを分割ファイルで上書きできません: ",
+    "<error> 入力ファイルが読めません!: ",
 };
 static_assert(std::size(kTexts) == static_cast<size_t>(Text::kCount));
 

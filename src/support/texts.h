@@ -49,6 +49,8 @@ enum class Text {
   kCannotCreate,
   kStdinName,
   kStdinBaseName,
+  kInputIsPiece,
+  kReadFailed,
   kCount
 };
 
