@@ -56,7 +56,7 @@ constexpr const char* kTexts[] = {
     "Total Marge Size = %s byte\n",
     "Splitting '%s'(%s byte)\n",
     "allocated buf size =%u . ok\n",
-    // Merge: kCannotOpen .. kBytesOk
+    // Merge: kCannotOpen .. kReadFailed
     "ファイルがオープンできません: ",
     "ワイルドカードが複数指定されています: ",
     "LIST の作成に失敗しました",
@@ -65,6 +65,7 @@ constexpr const char* kTexts[] = {
     "パラメーターが足りません",
     "Merging to '%s'\n",
     " %llubytes ok\n",  // unsigned long long
+    "ファイルが読み込めません: ",
     // Split: kSizeAndPattern .. kStdinBaseName
     "サイズ指定とパターン指定は併用できません",
     "ファイルが変です (^^; : ",
