@@ -289,6 +289,26 @@ TEST(Merge, ShiftJisNamesAndBackslashesInWildcards) {
   EXPECT_EQ(ReadFile(d / "OUT3"), "backslash");
 }
 
+TEST(Merge, TotalAboveTheFreeSpaceIsRefusedBeforeTheOutputIsTouched) {
+  TempDir d;
+  // Sparse files: sizes far beyond the free space, almost no blocks used.
+  const off_t part = 1LL << 43;  // 8 TiB
+  for (const char* name : {"p1", "p2", "p3"}) {
+    WriteFile(d / name, "");
+    if (truncate((d / name).c_str(), part) != 0) GTEST_SKIP() << "no sparse 8 TiB files here";
+  }
+  struct statvfs vfs {};
+  ASSERT_EQ(statvfs(d.path().c_str(), &vfs), 0);
+  if (static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize >= 3ULL * part)
+    GTEST_SKIP() << "more than 24 TiB free";
+  WriteFile(d / "OUT", "keep");
+  RunResult r = RunIn(d, {"-M", "p*", "-o", "OUT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, Banner() + Total("26,388,279,066,624") +
+                       Msg("結合先ドライブの空き容量が不足しています"));
+  EXPECT_EQ(ReadFile(d / "OUT"), "keep");
+}
+
 // ---------------------------------------------------------------------------
 // Missing inputs and list files.
 
