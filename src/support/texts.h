@@ -40,6 +40,7 @@ enum class Text {
   kTooFewParameters,
   kMergingTo,  // format: output name
   kBytesOk,    // format: byte count
+  kReadFailed,
   // Split.
   kSizeAndPattern,
   kFileIsOdd,
@@ -50,7 +51,6 @@ enum class Text {
   kStdinName,
   kStdinBaseName,
   kInputIsPiece,
-  kReadFailed,
   kCount
 };
 
