@@ -115,6 +115,7 @@ struct Level {
   size_t jump_offset;   // kRight: node of the OP_JUMP offset to fill in
 };
 
+// A level of `kind` whose words begin after those emitted so far.
 Level StartLevel(Level::Kind kind, const WordList& out) {
   return {kind, out.last, out.count, out.last, out.count, 0};
 }

@@ -23,6 +23,7 @@ namespace {
 // Scratch memory above this size is given back after a search.
 constexpr size_t kKeptScratchBytes = size_t{4} << 20;
 
+// Frees the scratch when it holds more than kKeptScratchBytes.
 void TrimScratch(SearchScratch* scratch) {
   size_t bytes = scratch->codes.capacity() * sizeof(uint32_t) +
                  scratch->stack.capacity() * sizeof(PendingChoice) +
