@@ -1,45 +1,11 @@
+// Compiling pattern text into words.
 #include "pattern/pattern_compile.h"
 
 #include <cstddef>
 
 namespace zolt {
 
-// clang-format off
-const uint8_t MetaClass[128] = {
-  0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,   // 0x00
-  1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,   // 0x10
-  1, 1, 1, 1, 2, 1, 1, 1, 3, 4, 5, 6, 1, 1, 7, 1,   // 0x20  $ ( ) * + .
-  1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 8,   // 0x30  ?
-  1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,   // 0x40
-  1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 9, 10, 1, 1, 1,  // 0x50  [ backslash
-  1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,   // 0x60
-  1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 11, 1, 1, 12, // 0x70  | DEL
-};
-// clang-format on
-
 namespace {
-
-// Value of one hexadecimal digit; any other character counts as 0.
-unsigned HexValue(CharRead ch) {
-  if (ch.kind != CharKind::kSingle) return 0;
-  CharCode c = ch.code;
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') c = static_cast<CharCode>(c - 0x20);
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 0;
-}
-
-// Reads `digits` hexadecimal digits into *value; false at the pattern's end.
-bool ReadHex(const char** pos, int digits, CharCode* value) {
-  unsigned v = 0;
-  for (int i = 0; i < digits; ++i) {
-    CharRead ch = NextChar(pos);
-    if (ch.kind == CharKind::kEnd || ch.kind == CharKind::kLoneLead) return false;
-    v = v * 16 + HexValue(ch);
-  }
-  *value = static_cast<CharCode>(v);
-  return true;
-}
 
 // Compiled words under construction, as a linked list: wrapping an item or a
 // left alternative puts words in front of words already emitted, and the list
@@ -149,6 +115,7 @@ struct Level {
   size_t jump_offset;   // kRight: node of the OP_JUMP offset to fill in
 };
 
+// A level of `kind` whose words begin after those emitted so far.
 Level StartLevel(Level::Kind kind, const WordList& out) {
   return {kind, out.last, out.count, out.last, out.count, 0};
 }
@@ -248,40 +215,6 @@ void CompileSequence(const char** pos, WordList* out) {
 
 }  // namespace
 
-bool ReadEscape(const char** pos, CharCode* code) {
-  CharRead ch = NextChar(pos);
-  if (ch.kind == CharKind::kEnd) return false;
-  if (ch.kind != CharKind::kSingle) {
-    *code = ch.code;
-    return true;
-  }
-  CharCode c = ch.code;
-  if (c == 'j') return ReadHex(pos, 4, code);
-  if (c == 'J') {
-    CharCode pair;
-    if (!ReadHex(pos, 4, &pair)) return false;
-    *code = SjisToJis(static_cast<unsigned char>(pair >> 8), static_cast<unsigned char>(pair));
-    return true;
-  }
-  if (c >= 'a' && c <= 'z') c = static_cast<CharCode>(c - 0x20);
-  switch (c) {
-    case 'X':
-      return ReadHex(pos, 2, code);
-    case 'T':
-      *code = 0x09;
-      return true;
-    case 'N':
-      *code = 0x0A;
-      return true;
-    case 'R':
-      *code = 0x0D;
-      return true;
-    default:
-      *code = c;
-      return true;
-  }
-}
-
 std::vector<PatternWord> CompilePattern(const char* pattern) {
   WordList out;
   if (pattern[0] == '^') {
@@ -295,33 +228,6 @@ std::vector<PatternWord> CompilePattern(const char* pattern) {
   for (size_t node = out.nodes[0].next; node != 0; node = out.nodes[node].next)
     words.push_back(out.nodes[node].word);
   return words;
-}
-
-bool HasOffset(PatternWord op) {
-  return op == OP_CLASS || op == OP_STAR || op == OP_PLUS || op == OP_QUEST || op == OP_ALT ||
-         op == OP_JUMP;
-}
-
-size_t InstructionLength(const std::vector<PatternWord>& words, size_t at) {
-  PatternWord op = words[at];
-  if (op == OP_CLASS) return 1 + static_cast<size_t>(words[at + 1] / 2);
-  if (op == OP_LITERAL || HasOffset(op)) return 2;
-  return 1;
-}
-
-bool PackWords(const std::vector<PatternWord>& words, std::vector<uint16_t>* packed) {
-  packed->clear();
-  for (size_t at = 0; at < words.size();) {
-    size_t length = InstructionLength(words, at);
-    for (size_t k = at; k < at + length; ++k) {
-      PatternWord word = words[k];
-      bool offset = k == at + 1 && HasOffset(words[at]);
-      if (offset ? (word < -0x8000 || word > 0x7FFF) : (word < 0 || word > 0xFFFF)) return false;
-      packed->push_back(static_cast<uint16_t>(word));
-    }
-    at += length;
-  }
-  return true;
 }
 
 }  // namespace zolt

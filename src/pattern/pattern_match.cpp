@@ -6,32 +6,31 @@ namespace zolt {
 
 namespace {
 
-// A choice left for later: go on at word `w`, text position `t`, with `mark`.
-struct Pending {
-  size_t w;
-  size_t t;
-  size_t mark;
-};
-
 // One bit per (slot, text position, at-mark) state already entered.
 class Visited {
  public:
-  Visited(size_t slots, size_t positions) : slots_(slots), positions_(positions) {}
+  Visited(size_t slots, size_t positions, std::vector<uint64_t>* bits)
+      : slots_(slots), positions_(positions), bits_(bits) {}
 
   // Marks the state; false when it was marked before.
   bool Enter(int32_t slot, size_t t, bool at_mark) {
-    if (bits_.empty()) bits_.assign((slots_ * positions_ * 2 + 63) / 64, 0);
+    if (!cleared_) {
+      bits_->assign((slots_ * positions_ * 2 + 63) / 64, 0);
+      cleared_ = true;
+    }
     size_t bit = (static_cast<size_t>(slot) * positions_ + t) * 2 + (at_mark ? 1 : 0);
     uint64_t mask = uint64_t{1} << (bit % 64);
-    if (bits_[bit / 64] & mask) return false;
-    bits_[bit / 64] |= mask;
+    uint64_t& word = (*bits_)[bit / 64];
+    if (word & mask) return false;
+    word |= mask;
     return true;
   }
 
  private:
   size_t slots_;
   size_t positions_;
-  std::vector<uint64_t> bits_;  // allocated when the first state is entered
+  std::vector<uint64_t>* bits_;
+  bool cleared_ = false;  // the bits are cleared when the first state is entered
 };
 
 // The class test for code c against the member list at `list`.
@@ -62,7 +61,7 @@ bool ClassHas(const PatternWord* list, uint32_t c) {
 
 // Runs the compiled words from word `w` at text position `s` (the mark is s).
 bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, size_t w, size_t s,
-               Visited* visited, std::vector<Pending>* stack, size_t* end) {
+               Visited* visited, std::vector<PendingChoice>* stack, size_t* end) {
   const PatternWord* words = compiled.words.data();
   const int32_t* slot = compiled.slot.data();
   size_t t = s;
@@ -136,7 +135,7 @@ bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, size_t w, 
     }
     if (ok) continue;
     if (stack->empty()) return false;
-    Pending next = stack->back();
+    PendingChoice next = stack->back();
     stack->pop_back();
     w = next.w;
     t = next.t;
@@ -169,16 +168,17 @@ void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled) {
   }
 }
 
-bool FindMatch(const CompiledPattern& compiled, const std::vector<uint32_t>& codes, size_t* start,
+bool FindMatch(const CompiledPattern& compiled, SearchScratch* scratch, size_t* start,
                size_t* end) {
-  Visited visited(compiled.slot_count, codes.size());
-  std::vector<Pending> stack;
+  const std::vector<uint32_t>& codes = scratch->codes;
+  Visited visited(compiled.slot_count, codes.size(), &scratch->visited);
+  std::vector<PendingChoice>* stack = &scratch->stack;
   if (compiled.words[0] == OP_BOL) {
     *start = 0;
-    return MatchFrom(compiled, codes.data(), 1, 0, &visited, &stack, end);
+    return MatchFrom(compiled, codes.data(), 1, 0, &visited, stack, end);
   }
   for (size_t s = 0; s < codes.size(); ++s) {
-    if (MatchFrom(compiled, codes.data(), 0, s, &visited, &stack, end)) {
+    if (MatchFrom(compiled, codes.data(), 0, s, &visited, stack, end)) {
       *start = s;
       return true;
     }

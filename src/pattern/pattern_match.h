@@ -24,12 +24,27 @@ struct CompiledPattern {
   size_t slot_count = 0;
 };
 
+// A choice left for later: go on at word `w`, text position `t`, with `mark`.
+struct PendingChoice {
+  size_t w;
+  size_t t;
+  size_t mark;
+};
+
+// Working memory of a search. Kept from one search to the next, it spares
+// the allocator (and the page faults of large blocks) on every line.
+struct SearchScratch {
+  std::vector<uint32_t> codes;  // the line's CodeString
+  std::vector<PendingChoice> stack;
+  std::vector<uint64_t> visited;  // one bit per (slot, position, at-mark) state
+};
+
 // Compiles `pattern` and numbers the words where paths branch or join.
 void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled);
 
-// Finds the leftmost match in `codes` (a CodeString ended by kEndOfText):
-// true with its start and end character positions, false when none.
-bool FindMatch(const CompiledPattern& compiled, const std::vector<uint32_t>& codes, size_t* start,
-               size_t* end);
+// Finds the leftmost match in scratch->codes (a CodeString ended by
+// kEndOfText): true with its start and end character positions, false when
+// there is none.
+bool FindMatch(const CompiledPattern& compiled, SearchScratch* scratch, size_t* start, size_t* end);
 
 }  // namespace zolt

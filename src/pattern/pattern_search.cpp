@@ -18,16 +18,36 @@ PatternHandle CompileOnce(const char* pattern) {
   return compiled;
 }
 
+namespace {
+
+// Scratch memory above this size is given back after a search.
+constexpr size_t kKeptScratchBytes = size_t{4} << 20;
+
+// Frees the scratch when it holds more than kKeptScratchBytes.
+void TrimScratch(SearchScratch* scratch) {
+  size_t bytes = scratch->codes.capacity() * sizeof(uint32_t) +
+                 scratch->stack.capacity() * sizeof(PendingChoice) +
+                 scratch->visited.capacity() * sizeof(uint64_t);
+  if (bytes > kKeptScratchBytes) *scratch = SearchScratch();
+}
+
+}  // namespace
+
 int SearchCompiled(const CompiledPattern& compiled, const char* line, MatchSpan* span) {
+  // One scratch per thread, so that searches in different threads stay
+  // independent.
+  thread_local SearchScratch scratch;
   size_t start = 0;
   size_t end = 0;
+  bool found = false;
   try {
-    std::vector<uint32_t> codes;
-    ToCodeString(line, &codes);
-    if (!FindMatch(compiled, codes, &start, &end)) return 0;
+    ToCodeString(line, &scratch.codes);
+    found = FindMatch(compiled, &scratch, &start, &end);
   } catch (const std::bad_alloc&) {
-    return 0;
+    found = false;
   }
+  TrimScratch(&scratch);
+  if (!found) return 0;
   const char* match = SkipChars(line, start);
   const char* after = SkipChars(match, end - start);
   span->StartChar = static_cast<uint32_t>(start);
