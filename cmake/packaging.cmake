@@ -67,8 +67,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zolt Kit developers")
 set(CPACK_PACKAGE_CONTACT "Zolt Kit developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert, merge and split Shift-JIS (CP932) text files")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Zolt Kit (zolt) converts newlines, joins lines, converts half-width katakana to full-width, expands tabs, folds duplicate lines, changes ASCII case and deletes control codes in Shift-JIS text, merges files and splits them by size, by lines or at lines that match a pattern. It works byte-exact, never splits a double-byte character, and fits in pipelines.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Zolt Kit (zolt) works on Shift-JIS (CP932) text files: it converts\n"
+  "newlines, joins lines, turns half-width katakana into full-width, expands\n"
+  "tabs, folds duplicate lines, changes ASCII case and deletes control codes,\n"
+  "merges files, and splits a file by size, by lines or at lines that match\n"
+  "a pattern. Data is copied byte-exact, a double-byte character is never\n"
+  "split, and every job works in a pipeline.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_GENERATOR "")
 include(CPack)
@@ -78,6 +83,14 @@ if(ZOLT_BUILD_TESTS AND ZOLT_GROFF AND NOT CMAKE_CROSSCOMPILING)
   add_test(NAME manual_page_renders_cleanly
     COMMAND ${CMAKE_COMMAND} -DMODE=check -DGROFF=${ZOLT_GROFF} -DSOURCE=${ZOLT_MANUAL_SOURCE}
             -P ${ZOLT_RENDER_MANUAL})
+endif()
+# `cmake --install` gives the program and its documentation, nothing else.
+if(ZOLT_BUILD_TESTS AND NOT CMAKE_CROSSCOMPILING)
+  set(ZOLT_INSTALLED_FILES bin/zolt share/man/man1/zolt.1.gz share/doc/zolt/README.md)
+  add_test(NAME install_puts_program_and_manual_in_place
+    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_CURRENT_BINARY_DIR}
+            -DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/install-check "-DFILES=${ZOLT_INSTALLED_FILES}"
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/check_install.cmake)
 endif()
 if(TARGET zolt_unit_tests)
   target_compile_definitions(zolt_unit_tests PRIVATE ZOLT_MANUAL_PAGE="${ZOLT_MANUAL_SOURCE}")
