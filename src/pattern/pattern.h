@@ -23,14 +23,17 @@ struct CompiledPatternDeleter {
 };
 using PatternHandle = std::unique_ptr<CompiledPattern, CompiledPatternDeleter>;
 
-// Compiles `pattern` (NUL-terminated Shift-JIS text).
+// Compiles `pattern` (NUL-terminated Shift-JIS text). Every text compiles;
+// only a memory shortage (std::bad_alloc) can stop it.
 PatternHandle CompileOnce(const char* pattern);
 
 // Searches the NUL-terminated `line` with a compiled pattern: 1 with `span`
-// filled on a match, 0 otherwise.
+// filled on the leftmost match, 0 otherwise (also when memory runs short).
+// Time grows with (pattern size x line length), never faster.
 int SearchCompiled(const CompiledPattern& compiled, const char* line, MatchSpan* span);
 
-// Compiles `pattern` and searches `line` with it: 1 on a match, 0 otherwise.
+// Compiles `pattern` and searches `line` with it: 1 on a match, 0 otherwise
+// (also when memory runs short).
 int PatternSearch(MatchSpan* span, const char* line, const char* pattern);
 
 }  // namespace zolt

@@ -1,28 +1,68 @@
-// Placeholder until the engine is built: nothing matches.
-#include <string>
+// The engine's entry points: compile once, search many lines.
+#include <new>
+#include <vector>
 
+#include "pattern/char_reader.h"
 #include "pattern/pattern.h"
+#include "pattern/pattern_match.h"
 
 namespace zolt {
-
-struct CompiledPattern {
-  std::string text;
-};
 
 void ReleasePattern(CompiledPattern* compiled) {
   delete compiled;
 }
 
 PatternHandle CompileOnce(const char* pattern) {
-  return PatternHandle(new CompiledPattern{pattern});
+  PatternHandle compiled(new CompiledPattern);
+  BuildCompiledPattern(pattern, compiled.get());
+  return compiled;
 }
 
-int SearchCompiled(const CompiledPattern&, const char*, MatchSpan*) {
-  return 0;
+namespace {
+
+// Scratch memory above this size is given back after a search.
+constexpr size_t kKeptScratchBytes = size_t{4} << 20;
+
+// Frees the scratch when it holds more than kKeptScratchBytes.
+void TrimScratch(SearchScratch* scratch) {
+  size_t bytes = scratch->codes.capacity() * sizeof(uint32_t) +
+                 scratch->stack.capacity() * sizeof(PendingChoice) +
+                 scratch->visited.capacity() * sizeof(uint64_t);
+  if (bytes > kKeptScratchBytes) *scratch = SearchScratch();
+}
+
+}  // namespace
+
+int SearchCompiled(const CompiledPattern& compiled, const char* line, MatchSpan* span) {
+  // One scratch per thread, so that searches in different threads stay
+  // independent.
+  thread_local SearchScratch scratch;
+  size_t start = 0;
+  size_t end = 0;
+  bool found = false;
+  try {
+    ToCodeString(line, &scratch.codes);
+    found = FindMatch(compiled, &scratch, &start, &end);
+  } catch (const std::bad_alloc&) {
+    found = false;
+  }
+  TrimScratch(&scratch);
+  if (!found) return 0;
+  const char* match = SkipChars(line, start);
+  const char* after = SkipChars(match, end - start);
+  span->StartChar = static_cast<uint32_t>(start);
+  span->LengthChars = static_cast<uint32_t>(end - start);
+  span->StartByte = static_cast<uint32_t>(match - line);
+  span->LengthBytes = static_cast<uint32_t>(after - match);
+  return 1;
 }
 
 int PatternSearch(MatchSpan* span, const char* line, const char* pattern) {
-  return SearchCompiled(*CompileOnce(pattern), line, span);
+  try {
+    return SearchCompiled(*CompileOnce(pattern), line, span);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
 }
 
 }  // namespace zolt

@@ -25,8 +25,12 @@ int CommaFormat(int64_t value, char* out, size_t capacity) {
   return static_cast<int>(written);
 }
 
+uint64_t DiskFreeBytes(const char* path) {
+  return Sys().FreeBytes(path);
+}
+
 int CheckDiskSpace(int64_t required, const char* path) {
-  uint64_t free = Sys().FreeBytes(path);
+  uint64_t free = DiskFreeBytes(path);
   if (free == kFreeSpaceUnknown) {
     PrintMessage(Text::kDriveNotReady);
     return -2;

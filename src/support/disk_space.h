@@ -11,6 +11,11 @@ namespace zolt {
 // including the terminator. Returns the number of characters written.
 int CommaFormat(int64_t value, char* out, size_t capacity);
 
+// Bytes free to the caller on the file system (drive) that `path` names;
+// null or empty means the current directory. kFreeSpaceUnknown when the
+// query failed.
+uint64_t DiskFreeBytes(const char* path);
+
 // Decides whether the file system (drive) that `path` names has `required`
 // bytes free. `path` null or empty means the current directory. Returns 0
 // when there is room (equality is enough), -1 when there is too little,

@@ -103,8 +103,10 @@ class Platform {
   virtual FileId IdentifyName(const std::string& name) = 0;
 
   // Searches one directory: `pattern` is a path whose last component may
-  // hold the wildcards * and ?. Appends the matching entries in the order the
-  // system lists them; false when nothing matched or the search failed.
+  // hold the wildcards * and ? (matched as WildcardMatch does on POSIX).
+  // Appends the matching entries in the order the system lists them; a
+  // directory is never taken, and on POSIX a wildcard takes regular files
+  // only. False when nothing matched or the search failed.
   virtual bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) = 0;
 
   // Reads the times of an existing file by name; false (times untouched)

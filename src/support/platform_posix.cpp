@@ -2,7 +2,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -14,6 +13,7 @@
 #include <string>
 
 #include "support/platform.h"
+#include "support/wildcard_match.h"
 
 namespace zolt {
 
@@ -173,9 +173,8 @@ class PosixPlatform : public Platform {
     size_t slash = pattern.rfind('/');
     std::string dir = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
     std::string leaf = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-    bool has_wildcard = leaf.find_first_of("*?") != std::string::npos;
     size_t before = entries->size();
-    if (!has_wildcard) {
+    if (!HasWildcard(leaf.c_str())) {
       // A plain name finds at most that one entry.
       struct stat st;
       if (pattern.empty() || ::stat(pattern.c_str(), &st) != 0) return false;
@@ -188,18 +187,14 @@ class PosixPlatform : public Platform {
       last_errno_ = errno;
       return false;
     }
-    // Only * and ? are wildcards: escape everything fnmatch would treat
-    // specially (backslash and brackets), so those bytes match themselves.
-    std::string glob;
-    for (char c : leaf) {
-      if (c == '\\' || c == '[' || c == ']') glob += '\\';
-      glob += c;
-    }
     while (struct dirent* e = ::readdir(d)) {
-      if (::fnmatch(glob.c_str(), e->d_name, FNM_PERIOD) != 0) continue;
+      if (!WildcardMatch(leaf.c_str(), e->d_name)) continue;
       std::string full = (slash == std::string::npos ? std::string() : dir) + e->d_name;
+      // Only regular files (or links to them) are taken: a directory is
+      // never an input, and a pipe or device picked up by a wildcard would
+      // block or never end.
       struct stat st;
-      if (::stat(full.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
+      if (::stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
       entries->push_back({e->d_name, static_cast<uint64_t>(st.st_size), false, false, false});
     }
     ::closedir(d);

@@ -56,7 +56,7 @@ constexpr const char* kTexts[] = {
     "Total Marge Size = %s byte\n",
     "Splitting '%s'(%s byte)\n",
     "allocated buf size =%u . ok\n",
-    // Merge: kCannotOpen .. kBytesOk
+    // Merge: kCannotOpen .. kReadFailed
     "ファイルがオープンできません: ",
     "ワイルドカードが複数指定されています: ",
     "LIST の作成に失敗しました",
@@ -65,7 +65,8 @@ constexpr const char* kTexts[] = {
     "パラメーターが足りません",
     "Merging to '%s'\n",
     " %llubytes ok\n",  // unsigned long long
-    // Split: kSizeAndPattern .. kStdinBaseName
+    "ファイルが読み込めません: ",
+    // Split: kSizeAndPattern .. kInputIsPiece
     "サイズ指定とパターン指定は併用できません",
     "ファイルが変です (^^; : ",
     "分割サイズが小さすぎます: ",
@@ -74,6 +75,7 @@ constexpr const char* kTexts[] = {
     "ファイルが作成できません",
     "stdin",
     "_stdin_",
+    "入力ファイルを分割ファイルで上書きできません: ",
 };
 static_assert(std::size(kTexts) == static_cast<size_t>(Text::kCount));
 

@@ -40,6 +40,7 @@ enum class Text {
   kTooFewParameters,
   kMergingTo,  // format: output name
   kBytesOk,    // format: byte count
+  kReadFailed,
   // Split.
   kSizeAndPattern,
   kFileIsOdd,
@@ -49,6 +50,7 @@ enum class Text {
   kCannotCreate,
   kStdinName,
   kStdinBaseName,
+  kInputIsPiece,
   kCount
 };
 

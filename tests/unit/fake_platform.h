@@ -1,4 +1,5 @@
-// A Platform for unit tests: in-memory descriptors for data, and failures
+// A Platform for unit tests, installed for the lifetime of the object:
+// in-memory descriptors for data, a directory of made-up names, failures
 // injected on demand. Everything it does not fake goes to the real system.
 #pragma once
 
@@ -16,6 +17,8 @@ class FakePlatform : public Platform {
  public:
   FakePlatform() : real_(NativePlatform()), previous_(SetPlatform(this)) {}
   ~FakePlatform() override { SetPlatform(previous_); }
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
 
   // An in-memory file readable through the returned descriptor.
   int AddInput(const std::string& data) {
@@ -35,12 +38,16 @@ class FakePlatform : public Platform {
   size_t largest_allocation = SIZE_MAX;  // larger requests fail
   size_t write_budget = SIZE_MAX;        // bytes writable before writes fail
   bool fail_close = false;
-  uint64_t free_bytes = kFreeSpaceUnknown - 1;  // kFreeSpaceUnknown: query fails
-  bool fake_free_bytes = false;
+  uint64_t free_bytes = uint64_t{1} << 50;  // kFreeSpaceUnknown: the query fails
+  std::vector<std::string> free_paths;      // paths FreeBytes was asked about
+  // When not empty, the directory: FindFiles and IdentifyName see only
+  // these names (plain names, no wildcards), with their sizes.
+  std::map<std::string, uint64_t> files;
+  bool utf8 = false;                    // answer of MessagesInUtf8
   size_t read_chunk = SIZE_MAX;         // most bytes one read returns
   std::vector<size_t> read_sizes;       // sizes of successive reads, cycled
   size_t allocation_budget = SIZE_MAX;  // total bytes allocatable
-  std::string stderr_text;              // what was written to descriptor 2
+  std::string err;                      // what was written to descriptor 2
 
   int Open(const std::string& name, OpenMode mode) override { return real_.Open(name, mode); }
   int64_t Read(int fd, void* buffer, size_t size) override {
@@ -58,7 +65,7 @@ class FakePlatform : public Platform {
   }
   bool Write(int fd, const void* data, size_t size) override {
     if (fd == kStderr) {
-      stderr_text.append(static_cast<const char*>(data), size);
+      err.append(static_cast<const char*>(data), size);
       return true;
     }
     if (size > write_budget) {
@@ -90,9 +97,18 @@ class FakePlatform : public Platform {
     if (files_.count(fd)) return {};
     return real_.IdentifyDescriptor(fd);
   }
-  FileId IdentifyName(const std::string& name) override { return real_.IdentifyName(name); }
+  FileId IdentifyName(const std::string& name) override {
+    if (files.empty()) return real_.IdentifyName(name);
+    auto it = files.find(name);
+    if (it == files.end()) return {};
+    return {true, true, 1, static_cast<uint64_t>(std::distance(files.begin(), it)) + 1};
+  }
   bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) override {
-    return real_.FindFiles(pattern, entries);
+    if (files.empty()) return real_.FindFiles(pattern, entries);
+    auto it = files.find(pattern);
+    if (it == files.end()) return false;
+    entries->push_back({it->first, it->second, false, false, false});
+    return true;
   }
   bool GetFileTimes(const std::string& name, FileTimes* times) override {
     return real_.GetFileTimes(name, times);
@@ -102,7 +118,8 @@ class FakePlatform : public Platform {
   }
   FileTime Now() override { return real_.Now(); }
   uint64_t FreeBytes(const char* path) override {
-    return fake_free_bytes ? free_bytes : real_.FreeBytes(path);
+    free_paths.push_back(path ? path : "<null>");
+    return free_bytes;
   }
   void* Allocate(size_t size) override {
     if (size > largest_allocation || size > allocation_budget) return nullptr;
@@ -110,7 +127,7 @@ class FakePlatform : public Platform {
     return real_.Allocate(size);
   }
   void Release(void* block) override { real_.Release(block); }
-  bool MessagesInUtf8() override { return false; }
+  bool MessagesInUtf8() override { return utf8; }
 
  private:
   struct MemFile {

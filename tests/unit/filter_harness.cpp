@@ -23,7 +23,7 @@ FilterRun RunJob(const std::function<int(StreamPair*)>& job, const std::string& 
   CloseOutput(&pair.output);
   CloseInput(&pair.input);
   run.out = fake.Contents(out);
-  run.err = fake.stderr_text;
+  run.err = fake.err;
   return run;
 }
 

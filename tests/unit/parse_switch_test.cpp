@@ -19,7 +19,7 @@ Parsed Parse(const char* text) {
   FakePlatform fake;
   Parsed p{0, 0, -1, ""};
   p.job = ParseSwitch(text, &p.newline_type, &p.tab_width);
-  p.err = fake.stderr_text;
+  p.err = fake.err;
   return p;
 }
 

@@ -79,7 +79,7 @@ TEST(WorkBuffer, HalvesUntilAnAllocationSucceeds) {
   ASSERT_EQ(AllocWorkBuffer(0), 0);
   EXPECT_EQ(WorkBufferSize, 4096u);
   FreeWorkBuffer();
-  EXPECT_EQ(fake.stderr_text, "");
+  EXPECT_EQ(fake.err, "");
 }
 
 TEST(WorkBuffer, NoMemoryAtAllPrintsTheMessageWithoutNewline) {
@@ -87,7 +87,7 @@ TEST(WorkBuffer, NoMemoryAtAllPrintsTheMessageWithoutNewline) {
   fake.largest_allocation = 0;
   EXPECT_EQ(AllocWorkBuffer(0), -1);
   EXPECT_EQ(WorkBufferSize, 0u);
-  EXPECT_EQ(fake.stderr_text, "global buf memory allocate error!");
+  EXPECT_EQ(fake.err, "global buf memory allocate error!");
   FreeWorkBuffer();
 }
 

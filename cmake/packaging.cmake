@@ -1,0 +1,97 @@
+# Installation of the documentation, and the packages CPack makes:
+#   POSIX: `cpack` in a build tree gives a .deb (zolt, the man page zolt(1),
+#          the README), with the shared-library dependencies computed.
+#   Win32: `cpack` in a build tree made with the mingw-w64 toolchain gives a
+#          .zip holding zolt.exe, README.md and the manual as text.
+# tools/package builds both into dist/.
+
+set(ZOLT_MANUAL_SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/docs/zolt.1)
+set(ZOLT_RENDER_MANUAL ${CMAKE_CURRENT_SOURCE_DIR}/cmake/render_manual.cmake)
+find_program(ZOLT_GROFF groff)
+
+if(WIN32)
+  # The zip is flat: zolt.exe beside its documentation. Its files form their
+  # own install component, left out of a plain `cmake --install`.
+  install(TARGETS zolt RUNTIME DESTINATION . COMPONENT zip EXCLUDE_FROM_ALL)
+  install(FILES README.md DESTINATION . COMPONENT zip EXCLUDE_FROM_ALL)
+  install(FILES README.md DESTINATION share/doc/zolt)
+  if(ZOLT_GROFF)
+    set(ZOLT_MANUAL_TEXT ${CMAKE_CURRENT_BINARY_DIR}/zolt.txt)
+    add_custom_command(OUTPUT ${ZOLT_MANUAL_TEXT}
+      COMMAND ${CMAKE_COMMAND} -DMODE=text -DGROFF=${ZOLT_GROFF} -DSOURCE=${ZOLT_MANUAL_SOURCE}
+              -DOUTPUT=${ZOLT_MANUAL_TEXT} -DCRLF=ON -P ${ZOLT_RENDER_MANUAL}
+      DEPENDS ${ZOLT_MANUAL_SOURCE} ${ZOLT_RENDER_MANUAL}
+      COMMENT "Rendering the manual page as text")
+    add_custom_target(zolt_manual ALL DEPENDS ${ZOLT_MANUAL_TEXT})
+    install(FILES ${ZOLT_MANUAL_TEXT} DESTINATION . COMPONENT zip EXCLUDE_FROM_ALL)
+    install(FILES ${ZOLT_MANUAL_TEXT} DESTINATION share/doc/zolt)
+  else()
+    message(WARNING "groff not found: the Windows package will not hold the manual (apt-get install groff-base)")
+  endif()
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_CURRENT_BINARY_DIR};zolt;zip;/")
+  set(CPACK_PACKAGE_FILE_NAME zolt-${PROJECT_VERSION}-win64)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+else()
+  set(ZOLT_MANUAL_GZ ${CMAKE_CURRENT_BINARY_DIR}/zolt.1.gz)
+  add_custom_command(OUTPUT ${ZOLT_MANUAL_GZ}
+    COMMAND ${CMAKE_COMMAND} -DMODE=gzip -DSOURCE=${ZOLT_MANUAL_SOURCE}
+            -DOUTPUT=${ZOLT_MANUAL_GZ} -P ${ZOLT_RENDER_MANUAL}
+    DEPENDS ${ZOLT_MANUAL_SOURCE} ${ZOLT_RENDER_MANUAL}
+    COMMENT "Compressing the manual page")
+  add_custom_target(zolt_manual ALL DEPENDS ${ZOLT_MANUAL_GZ})
+  install(FILES ${ZOLT_MANUAL_GZ} DESTINATION share/man/man1)
+  install(FILES README.md DESTINATION share/doc/zolt)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zolt Kit developers")
+  find_program(ZOLT_DPKG_SHLIBDEPS dpkg-shlibdeps)
+  if(ZOLT_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  else()
+    # What a g++ 12 build on Debian 12 needs, for hosts without dpkg-dev.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  endif()
+  set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+      OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+endif()
+
+# The package version is the project's, which the banner shows as "Ver2.15";
+# a unit test keeps the two in step.
+set(CPACK_PACKAGE_NAME zolt)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Zolt Kit developers")
+set(CPACK_PACKAGE_CONTACT "Zolt Kit developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert, merge and split Shift-JIS (CP932) text files")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Zolt Kit (zolt) works on Shift-JIS (CP932) text files: it converts\n"
+  "newlines, joins lines, turns half-width katakana into full-width, expands\n"
+  "tabs, folds duplicate lines, changes ASCII case and deletes control codes,\n"
+  "merges files, and splits a file by size, by lines or at lines that match\n"
+  "a pattern. Data is copied byte-exact, a double-byte character is never\n"
+  "split, and every job works in a pipeline.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_SOURCE_GENERATOR "")
+include(CPack)
+
+# The manual page must render without a warning, as man(1) shows it.
+if(ZOLT_BUILD_TESTS AND ZOLT_GROFF AND NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME manual_page_renders_cleanly
+    COMMAND ${CMAKE_COMMAND} -DMODE=check -DGROFF=${ZOLT_GROFF} -DSOURCE=${ZOLT_MANUAL_SOURCE}
+            -P ${ZOLT_RENDER_MANUAL})
+endif()
+# `cmake --install` gives the program and its documentation, nothing else.
+if(ZOLT_BUILD_TESTS AND NOT CMAKE_CROSSCOMPILING)
+  set(ZOLT_INSTALLED_FILES bin/zolt share/man/man1/zolt.1.gz share/doc/zolt/README.md)
+  add_test(NAME install_puts_program_and_manual_in_place
+    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_CURRENT_BINARY_DIR}
+            -DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/install-check "-DFILES=${ZOLT_INSTALLED_FILES}"
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/check_install.cmake)
+endif()
+if(TARGET zolt_unit_tests)
+  target_compile_definitions(zolt_unit_tests PRIVATE ZOLT_MANUAL_PAGE="${ZOLT_MANUAL_SOURCE}")
+endif()

@@ -1,0 +1,46 @@
+// Reading Shift-JIS text one character at a time as 16-bit codes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zolt {
+
+// The code of one character: a single byte's value, or the JIS row-and-cell
+// code of a double-byte character.
+using CharCode = uint16_t;
+
+// What NextChar found.
+enum class CharKind : uint8_t {
+  kEnd,       // the terminator; the position did not move
+  kSingle,    // a single-byte character
+  kDouble,    // a lead byte and the (non-NUL) byte after it
+  kLoneLead,  // a lead byte right before the terminator; code is lead * 256
+};
+
+struct CharRead {
+  CharCode code = 0;
+  CharKind kind = CharKind::kEnd;
+};
+
+// JIS code of the Shift-JIS pair (lead, second), computed with byte and word
+// wrap-around so that every pair of bytes gives some code.
+CharCode SjisToJis(unsigned char lead, unsigned char second);
+
+// Reads the character at *pos and advances past it. At the terminator the
+// position stays put, so every later call reports the end again.
+CharRead NextChar(const char** pos);
+
+// Ends a CodeString. It lies outside the 16-bit range, so no character's
+// code (not even a double-byte character whose code is 0) equals it.
+constexpr uint32_t kEndOfText = 0x10000;
+
+// Fills `codes` with the codes of the characters of `line`, then kEndOfText.
+// A lead byte right before the terminator is not a character and is dropped.
+void ToCodeString(const char* line, std::vector<uint32_t>* codes);
+
+// The position `chars` characters after `text` (which must hold that many).
+const char* SkipChars(const char* text, size_t chars);
+
+}  // namespace zolt

@@ -1,0 +1,66 @@
+// Escapes after a backslash in a pattern.
+#include "pattern/pattern_compile.h"
+
+namespace zolt {
+
+namespace {
+
+// Value of one hexadecimal digit; any other character counts as 0.
+unsigned HexValue(CharRead ch) {
+  if (ch.kind != CharKind::kSingle) return 0;
+  CharCode c = ch.code;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') c = static_cast<CharCode>(c - 0x20);
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return 0;
+}
+
+// Reads `digits` hexadecimal digits into *value; false at the pattern's end.
+bool ReadHex(const char** pos, int digits, CharCode* value) {
+  unsigned v = 0;
+  for (int i = 0; i < digits; ++i) {
+    CharRead ch = NextChar(pos);
+    if (ch.kind == CharKind::kEnd || ch.kind == CharKind::kLoneLead) return false;
+    v = v * 16 + HexValue(ch);
+  }
+  *value = static_cast<CharCode>(v);
+  return true;
+}
+
+}  // namespace
+
+bool ReadEscape(const char** pos, CharCode* code) {
+  CharRead ch = NextChar(pos);
+  if (ch.kind == CharKind::kEnd) return false;
+  if (ch.kind != CharKind::kSingle) {
+    *code = ch.code;
+    return true;
+  }
+  CharCode c = ch.code;
+  if (c == 'j') return ReadHex(pos, 4, code);
+  if (c == 'J') {
+    CharCode pair;
+    if (!ReadHex(pos, 4, &pair)) return false;
+    *code = SjisToJis(static_cast<unsigned char>(pair >> 8), static_cast<unsigned char>(pair));
+    return true;
+  }
+  if (c >= 'a' && c <= 'z') c = static_cast<CharCode>(c - 0x20);
+  switch (c) {
+    case 'X':
+      return ReadHex(pos, 2, code);
+    case 'T':
+      *code = 0x09;
+      return true;
+    case 'N':
+      *code = 0x0A;
+      return true;
+    case 'R':
+      *code = 0x0D;
+      return true;
+    default:
+      *code = c;
+      return true;
+  }
+}
+
+}  // namespace zolt

@@ -1,0 +1,50 @@
+// Searching a line's codes with a compiled pattern.
+//
+// The search tries the compiled words depth first, exactly in the order of a
+// plain backtracking matcher: at a branch the first choice runs on and the
+// other waits on an explicit stack. Whether a state (word, text position,
+// text position still at the iteration mark) can reach OP_END never depends
+// on how it was reached, so a state met again is known to fail; a bit per
+// state at the words where paths branch or join bounds the work by
+// (words x characters) without changing the match found.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "pattern/pattern.h"
+#include "pattern/pattern_compile.h"
+
+namespace zolt {
+
+struct CompiledPattern {
+  std::vector<PatternWord> words;  // ends with OP_END
+  std::vector<int32_t> slot;       // per word: its row in the visited bits, or -1
+  size_t slot_count = 0;
+};
+
+// A choice left for later: go on at word `w`, text position `t`, with `mark`.
+struct PendingChoice {
+  size_t w;
+  size_t t;
+  size_t mark;
+};
+
+// Working memory of a search. Kept from one search to the next, it spares
+// the allocator (and the page faults of large blocks) on every line.
+struct SearchScratch {
+  std::vector<uint32_t> codes;  // the line's CodeString
+  std::vector<PendingChoice> stack;
+  std::vector<uint64_t> visited;  // one bit per (slot, position, at-mark) state
+};
+
+// Compiles `pattern` and numbers the words where paths branch or join.
+void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled);
+
+// Finds the leftmost match in scratch->codes (a CodeString ended by
+// kEndOfText): true with its start and end character positions, false when
+// there is none.
+bool FindMatch(const CompiledPattern& compiled, SearchScratch* scratch, size_t* start, size_t* end);
+
+}  // namespace zolt

@@ -1,0 +1,24 @@
+// Cutting an input at line boundaries: every n1 lines, or at every n1-th
+// line that matches a pattern.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "pattern/pattern.h"
+#include "support/stream.h"
+
+namespace zolt {
+
+// Reads the input in chunks (a line through its LF, at most
+// WorkBufferSize - 1 bytes) and writes them to numbered pieces. Without a
+// pattern (null) a piece holds n1 complete lines; with one, a new piece starts at
+// every n1-th matching chunk after the first chunk of the input (the
+// matching chunk is left out when KeepMatchLine is false). Every byte of a
+// chunk is written; the pattern sees the chunk up to its first NUL byte.
+// Returns false after reporting a piece that could not be created or
+// written, or piece numbers used up (the rest of the input is not written).
+bool SplitByLines(InStream* input, const std::string& prefix, const std::string& base, int64_t n1,
+                  const CompiledPattern* pattern);
+
+}  // namespace zolt

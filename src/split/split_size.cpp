@@ -1,0 +1,89 @@
+#include "split/split_size.h"
+
+#include <algorithm>
+
+#include "front/work_buffer.h"
+#include "split/split_naming.h"
+#include "support/sjis.h"
+
+namespace zolt {
+
+bool EndsOnLeadByte(bool after_lead, const unsigned char* data, size_t size) {
+  // A byte outside the lead ranges is never a lead byte, so the byte after
+  // it starts a character. From there on a run of lead-range bytes
+  // alternates lead, trail, lead, ... (every lead-range byte is also a
+  // valid trail byte).
+  size_t run = 0;
+  while (run < size && IsSjisLead(data[size - 1 - run])) ++run;
+  if (run == 0) return false;
+  if (run < size) return run % 2 == 1;
+  // The whole block is one run: it continues the state before it.
+  return (run % 2 == 1) != after_lead;
+}
+
+uint64_t WriteSizePiece(SizeCutter* cutter, uint64_t want, bool last) {
+  std::string name = PieceName(cutter->prefix, cutter->base, cutter->number);
+  OutStream piece;
+  if (!CreatePiece(&piece, name)) {
+    cutter->failed = true;
+    return want;
+  }
+  uint64_t written = 0;
+  if (cutter->holding && want > 0) {
+    if (!WritePieceBytes(&piece, name, &cutter->held, 1)) {
+      cutter->failed = true;
+      return want;
+    }
+    cutter->holding = false;
+    cutter->after_lead = true;
+    written = 1;
+  }
+  uint64_t remaining = want - written;  // still to take from the input
+  auto* buffer = reinterpret_cast<unsigned char*>(WorkBuffer);
+  while (remaining > 0) {
+    size_t ask = static_cast<size_t>(std::min<uint64_t>(remaining, WorkBufferSize));
+    size_t got = ReadBlock(cutter->input, WorkBuffer, ask);
+    if (got == 0) break;
+    remaining -= got;
+    size_t keep = got;
+    bool ends_on_lead = EndsOnLeadByte(cutter->after_lead, buffer, got);
+    if (remaining == 0 && !last && ends_on_lead) {
+      // The piece would end inside a character: its lead byte opens the
+      // next piece instead.
+      keep = got - 1;
+      cutter->held = WorkBuffer[keep];
+      cutter->holding = true;
+      cutter->after_lead = false;
+    } else {
+      cutter->after_lead = ends_on_lead;
+    }
+    if (!WritePieceBytes(&piece, name, WorkBuffer, keep)) {
+      cutter->failed = true;
+      return want;
+    }
+    written += keep;
+  }
+  if (!ClosePiece(&piece, name)) {
+    cutter->failed = true;
+    return want;
+  }
+  cutter->number += 1;
+  return want - written;
+}
+
+bool SplitBySize(InStream* input, const std::string& prefix, const std::string& base,
+                 uint64_t piece_size, uint64_t full, uint64_t rest) {
+  SizeCutter cutter;
+  cutter.input = input;
+  cutter.prefix = prefix;
+  cutter.base = base;
+  uint64_t total = 0;
+  for (uint64_t i = 0; i < full; ++i) {
+    total += WriteSizePiece(&cutter, piece_size, false);
+    if (cutter.failed) return false;
+  }
+  WriteSizePiece(&cutter, rest + total, true);
+  return !cutter.failed;
+}
+
+}  // namespace zolt
