@@ -50,21 +50,24 @@ def run_once(argv, stdin_path, output, outdir):
     KiB, exit status). `output` is "pipe" (drained here), "discard" (the null
     device) or the name of a file to write."""
     if outdir:
+        outdir = os.path.join(ROOT, outdir)
         shutil.rmtree(outdir, ignore_errors=True)
         os.makedirs(outdir)
-    if output not in ("pipe", "discard") and os.path.isfile(output):
-        os.remove(output)
+    if output not in ("pipe", "discard"):
+        output = os.path.join(ROOT, output)
+        if os.path.isfile(output):
+            os.remove(output)
     report = os.path.join(os.path.dirname(MEASURE), "report.txt")
-    stdin = open(stdin_path or os.devnull, "rb")
+    stdin = open(os.path.join(ROOT, stdin_path) if stdin_path else os.devnull, "rb")
     if output == "pipe":
-        proc = subprocess.Popen([MEASURE, report] + argv, stdin=stdin, stdout=subprocess.PIPE, env=ENV)
+        proc = subprocess.Popen([MEASURE, report] + argv, stdin=stdin, stdout=subprocess.PIPE, env=ENV, cwd=ROOT)
         buf = bytearray(1 << 20)
         while proc.stdout.readinto(buf) > 0:
             pass
         proc.stdout.close()
     else:
         with open(os.devnull if output == "discard" else output, "wb") as out:
-            proc = subprocess.Popen([MEASURE, report] + argv, stdin=stdin, stdout=out, env=ENV)
+            proc = subprocess.Popen([MEASURE, report] + argv, stdin=stdin, stdout=out, env=ENV, cwd=ROOT)
     proc.wait()
     stdin.close()
     if proc.returncode != 0:
@@ -112,9 +115,13 @@ def make_parts(src, work, count=4):
 
 
 def make_jobs(text, work, tag):
+    # Commands run in the repository root with relative names: zolt takes a
+    # first argument that starts with "/" for a switch.
     size = os.path.getsize(text)
     lines = count_lines(text)
-    parts = make_parts(text, work)
+    parts = [os.path.relpath(p, ROOT) for p in make_parts(text, work)]
+    text = os.path.relpath(text, ROOT)
+    work = os.path.relpath(work, ROOT)
     out = os.path.join(work, "out-" + tag)
     merged = os.path.join(work, "merged-" + tag)
     piece_k = max(1, -(-size // 20 // 1000))  # about 20 pieces

@@ -7,7 +7,7 @@
 namespace zolt {
 
 // Size asked for when the caller passes 0.
-constexpr uint32_t kDefaultWorkBufferSize = 64 * 1024;
+constexpr uint32_t kDefaultWorkBufferSize = 128 * 1024;
 
 extern char* WorkBuffer;
 extern uint32_t WorkBufferSize;

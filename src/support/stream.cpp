@@ -100,8 +100,13 @@ int64_t ReadLine(InStream* in, char* line, size_t size) {
 
 void WriteBytesSlow(OutStream* out, const char* data, size_t size) {
   if (out->failed || out->fd < 0) return;
+  if (size < kWriteThrough && size <= out->buffer.size() - out->used) {
+    std::memcpy(out->buffer.data() + out->used, data, size);
+    out->used += size;
+    return;
+  }
   if (!FlushOutput(out)) return;
-  if (size >= out->buffer.size()) {
+  if (size >= kWriteThrough) {
     if (!Sys().Write(out->fd, data, size)) out->failed = true;
     return;
   }

@@ -62,8 +62,10 @@ int64_t ReadLine(InStream* in, char* line, size_t size);
 // The part of WriteBytes that flushes or writes through.
 void WriteBytesSlow(OutStream* out, const char* data, size_t size);
 // Appends bytes to the output buffer, writing full blocks through.
+// Blocks this large are written straight from the caller's memory.
+constexpr size_t kWriteThrough = kStreamBlock / 2;
 inline void WriteBytes(OutStream* out, const char* data, size_t size) {
-  if (size <= out->buffer.size() - out->used) {
+  if (size <= out->buffer.size() - out->used && size < kWriteThrough) {
     std::memcpy(out->buffer.data() + out->used, data, size);
     out->used += size;
     return;
