@@ -6,6 +6,10 @@ namespace {
 Platform* g_platform = nullptr;
 }  // namespace
 
+int64_t Platform::CopyFileData(int, int, size_t) {
+  return -1;
+}
+
 Platform& Sys() {
   return g_platform ? *g_platform : NativePlatform();
 }

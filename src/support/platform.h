@@ -75,6 +75,13 @@ class Platform {
   virtual int64_t Read(int fd, void* buffer, size_t size) = 0;
   // Writes all `size` bytes (retrying short writes); false on any failure.
   virtual bool Write(int fd, const void* data, size_t size) = 0;
+  // Copies up to `size` bytes from the current offset of `in` to that of
+  // `out` inside the system, without passing them through the caller's
+  // memory. Returns the count copied, 0 at the end of `in`, or -1 when it
+  // cannot copy this way (an unsupported pair of files, or an error): the
+  // caller then goes on with Read and Write, which report any error. The
+  // default copies nothing and returns -1.
+  virtual int64_t CopyFileData(int in, int out, size_t size);
   // Closes a descriptor; false when the close reported an error.
   virtual bool Close(int fd) = 0;
   // Duplicates a descriptor; -1 on failure.
