@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <time.h>
@@ -79,11 +80,23 @@ class PosixPlatform : public Platform {
   }
 
   int64_t CopyFileData(int in, int out, size_t size) override {
+    // copy_file_range between files (which may share blocks), else sendfile
+    // from a file into anything, a pipe included.
+    if (out != sendfile_out_) {
+      for (;;) {
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size, 0);
+        if (n >= 0) return n;
+        if (errno != EINTR) break;
+      }
+      if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+          errno != EBADF)
+        return -1;
+      sendfile_out_ = out;
+    }
     for (;;) {
-      ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size, 0);
+      ssize_t n = ::sendfile(out, in, nullptr, size);
       if (n >= 0) return n;
-      if (errno == EINTR) continue;
-      return -1;
+      if (errno != EINTR) return -1;
     }
   }
   int64_t Read(int fd, void* buffer, size_t size) override {
@@ -265,6 +278,7 @@ class PosixPlatform : public Platform {
 
  private:
   int last_errno_ = 0;
+  int sendfile_out_ = -1;  // an output copy_file_range refused: use sendfile
 };
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "front/work_buffer.h"
+#include "split/split_lines.h"
 #include "split/split_naming.h"
 #include "split/split_size.h"
 #include "support/sjis.h"
 #include "support/stream.h"
+#include "unit/fake_platform.h"
 
 namespace zolt {
 namespace {
@@ -250,6 +252,63 @@ TEST_F(SizeCutterTest, RandomInputsMatchTheBoundaryRuleAndJoinBack) {
     std::string joined;
     for (const std::string& p : pieces) joined += p;
     EXPECT_EQ(joined, data);
+  }
+}
+
+// The line cutter read chunk by chunk: at most buffer - 1 bytes through the
+// first LF; a chunk ending in LF completes a line, and the line after the
+// n1-th of a piece opens the next piece with its last chunk.
+std::vector<std::string> ExpectedLinePieces(const std::string& data, int64_t n1, size_t buffer) {
+  std::vector<std::string> pieces(1);
+  int64_t count = 0;
+  size_t pos = 0;
+  while (pos < data.size()) {
+    size_t lf = data.find('\n', pos);
+    size_t take = lf == std::string::npos ? data.size() - pos : lf + 1 - pos;
+    take = std::min(take, buffer - 1);
+    std::string chunk = data.substr(pos, take);
+    pos += take;
+    bool event = chunk.back() == '\n';
+    if (event && count == n1) {
+      pieces.emplace_back();
+      count = 0;
+    }
+    if (event) ++count;
+    pieces.back() += chunk;
+  }
+  return pieces;
+}
+
+TEST(LineCutter, RandomInputsAndReadSizesMatchTheChunkRule) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 150; ++round) {
+    std::string data = RandomSjisish(rng, rng() % 400);
+    if (round % 5 == 0) data += std::string(rng() % 120, 'x') + "\n";  // a long line
+    int64_t n1 = 1 + rng() % 6;
+    uint32_t buffer = 2 + rng() % 40;
+    SCOPED_TRACE(::testing::Message() << "round " << round << " n1 " << n1 << " buffer " << buffer);
+    ScratchDir dir;
+    std::vector<std::string> pieces;
+    {
+      FakePlatform fake;
+      for (int i = 0; i < 20; ++i) fake.read_sizes.push_back(1 + rng() % 90);
+      InStream in;
+      AttachInput(&in, fake.AddInput(data), true);
+      SetPieceDigits(3);
+      ASSERT_EQ(AllocWorkBuffer(buffer), 0);
+      EXPECT_TRUE(SplitByLines(&in, dir.str() + kPathSeparator, "p", n1, nullptr));
+      FreeWorkBuffer();
+      SetPieceDigits(2);
+      CloseInput(&in);
+      EXPECT_FALSE(fake.err.empty());  // the piece names
+    }
+    for (int n = 0;; ++n) {
+      std::string digits = std::to_string(n);
+      std::string name = dir / ("p._" + std::string(3 - digits.size(), '0') + digits);
+      if (!fs::exists(name)) break;
+      pieces.push_back(Read(name));
+    }
+    EXPECT_EQ(pieces, ExpectedLinePieces(data, n1, buffer));
   }
 }
 
