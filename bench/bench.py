@@ -129,7 +129,8 @@ def make_jobs(text, work, tag):
     pieces = os.path.join(out, "x")
     jobs = [
         Job("copy", [text], ["cat", text]),
-        Job("-M", ["-M"] + parts + ["-o", merged], ["cat"] + parts, output=merged, kind="merge"),
+        # Both write the merged file through standard output.
+        Job("-M", ["-M"] + parts, ["cat"] + parts, output=merged, kind="merge"),
     ]
     for sw in ("-Cu", "-Cd", "-Cm", "-J"):
         jobs.append(Job(sw, [sw, text], ["tr", "-d", "\r"], stdin=text, kind="newline"))

@@ -31,11 +31,25 @@ void TrimScratch(SearchScratch* scratch) {
   if (bytes > kKeptScratchBytes) *scratch = SearchScratch();
 }
 
+// True when the pattern cannot match `line` whatever follows its first
+// character: an anchored pattern whose first word is a character fails at
+// once on a line that starts with another one. Spares the conversion of the
+// whole line for the lines that a chapter pattern such as ^X passes over.
+bool FirstCharacterRules(const CompiledPattern& compiled, const char* line) {
+  const std::vector<PatternWord>& words = compiled.words;
+  if (words.size() < 2 || words[0] != OP_BOL || !IsLiteralWord(words[1])) return false;
+  CharRead ch = NextChar(&line);
+  bool whole = ch.kind == CharKind::kSingle || ch.kind == CharKind::kDouble;
+  uint32_t first = whole ? ch.code : kEndOfText;
+  return static_cast<PatternWord>(first) != words[1];
+}
+
 }  // namespace
 
 int SearchCompiled(const CompiledPattern& compiled, const char* line, MatchSpan* span) {
   // One scratch per thread, so that searches in different threads stay
   // independent.
+  if (FirstCharacterRules(compiled, line)) return 0;
   thread_local SearchScratch scratch;
   size_t start = 0;
   size_t end = 0;

@@ -1,9 +1,13 @@
 #include "split/split_lines.h"
 
+#include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "front/work_buffer.h"
 #include "split/split_naming.h"
+#include "support/byte_masks.h"
 #include "support/messages.h"
 
 namespace zolt {
@@ -27,6 +31,19 @@ bool SplitByLineCount(InStream* input, const std::string& prefix, const std::str
       const char* start = input->buffer.data() + input->pos;
       const char* end = input->buffer.data() + input->end;
       const char* p = start;
+      // Whole 64-byte chunks by their LF count; the rest LF by LF.
+      while (count < n1 && end - p >= static_cast<ptrdiff_t>(kMaskChunk)) {
+        uint64_t lfs = EqualMask(reinterpret_cast<const unsigned char*>(p), kMaskChunk, '\n');
+        int64_t found = std::popcount(lfs);
+        if (count + found < n1) {
+          count += found;
+          p += kMaskChunk;
+          continue;
+        }
+        for (int64_t skip = n1 - count - 1; skip > 0; --skip) lfs &= lfs - 1;
+        p += std::countr_zero(lfs) + 1;
+        count = n1;
+      }
       while (count < n1 && p < end) {
         const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
         if (!lf) {
