@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 #include "front/work_buffer.h"
@@ -58,8 +59,21 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
   while (p < end) {
     size_t n = std::min(kMaskChunk, static_cast<size_t>(end - p));
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
-    uint64_t events =
-        (want_cr ? EqualMask(bytes, n, '\r') : 0) | (want_lf ? EqualMask(bytes, n, '\n') : 0);
+    uint64_t crs = want_cr ? EqualMask(bytes, n, '\r') : 0;
+    uint64_t lfs = want_lf ? EqualMask(bytes, n, '\n') : 0;
+    if (type == 1 && n == kMaskChunk) {
+      // Text already in CR LF pairs keeps every byte: a chunk whose LFs are
+      // exactly the bytes after its CRs (and whose last CR, if any, has its
+      // LF in this block) needs no look at each newline.
+      uint64_t cr_before = p > data && p[-1] == '\r' ? 1 : 0;
+      bool last_paired = (crs >> 63) == 0 ||
+                         (end - p > static_cast<ptrdiff_t>(kMaskChunk) && p[kMaskChunk] == '\n');
+      if (lfs == ((crs << 1) | cr_before) && last_paired) {
+        p += n;
+        continue;
+      }
+    }
+    uint64_t events = crs | lfs;
     for (; events != 0; events &= events - 1) {
       const char* q = p + std::countr_zero(events);
       bool keep;

@@ -85,5 +85,28 @@ TEST(NewlineFilters, MatchTheByteAtATimeReferenceAtAnyBlockBoundary) {
   CheckAgainstReference([](StreamPair* p) { return zolt::Join(p); }, ReferenceJoin, 7);
 }
 
+// Lines that mostly end in CR LF, as real text does, now and then with a
+// lone CR or LF: the filters skip whole chunks of well-formed pairs.
+std::string MostlyCrLfLines(std::mt19937* rng, size_t max_length) {
+  size_t length = (*rng)() % (max_length + 1);
+  std::string text;
+  while (text.size() < length) {
+    text.append((*rng)() % 70, 'a');
+    unsigned r = (*rng)() % 40;
+    text += r == 0 ? "\r" : r == 1 ? "\n" : r == 2 ? "\n\r" : "\r\n";
+  }
+  return text;
+}
+
+TEST(NewlineFilters, MatchTheReferenceOnMostlyCrLfText) {
+  for (int type : {1, 2, 4}) {
+    CheckAgainstReference([type](StreamPair* p) { return zolt::Crconv(p, type); },
+                          [type](const std::string& in) { return ReferenceCrconv(in, type); },
+                          200 + type, MostlyCrLfLines);
+  }
+  CheckAgainstReference([](StreamPair* p) { return zolt::Join(p); }, ReferenceJoin, 207,
+                        MostlyCrLfLines);
+}
+
 }  // namespace
 }  // namespace zolt
