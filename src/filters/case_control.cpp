@@ -1,5 +1,6 @@
 #include "filters/case_control.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -8,15 +9,6 @@
 #include "support/sjis.h"
 
 namespace zolt {
-
-namespace {
-
-// True for the bytes Deletecontrolchar writes as they are.
-inline bool IsPlainByte(unsigned char b) {
-  return (b >= 0x20 && b != 0x7F) || b == '\t';
-}
-
-}  // namespace
 
 void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
   const unsigned char from = state->to_lower ? 'A' : 'a';
@@ -28,7 +20,7 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
     unsigned char* p = bytes + i;
     uint64_t trail = TrailMask(LeadMask(p), &carry);
     uint64_t letters = RangeMask(p, from, from + 25) & ~trail;
-    for (; letters != 0; letters &= letters - 1) p[std::countr_zero(letters)] ^= 0x20;
+    FlipMaskedBytes(p, letters, 0x20);
   }
   // The rest, one character at a time.
   if (carry) ++i;
@@ -61,23 +53,32 @@ int ChangeCase(StreamPair* pair, int job) {
 }
 
 void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutStream* out) {
-  const char* p = data;
+  if (size == 0) return;
   const char* end = data + size;
-  while (p < end) {
-    const char* run = p;
-    while (p < end && IsPlainByte(static_cast<unsigned char>(*p))) ++p;
-    if (p > run) {
-      WriteBytes(out, run, static_cast<size_t>(p - run));
-      state->after_cr = false;
+  // A CR that ended the previous block is written now, before its LF.
+  if (state->after_cr && *data == '\n') WriteByte(out, '\r');
+  state->after_cr = end[-1] == '\r';
+  // Runs of bytes that stay are written whole; the chunks find the bytes
+  // that go: control codes other than TAB and LF, except a CR with an LF
+  // right after it in this block.
+  const char* copied = data;
+  for (const char* p = data; p < end; p += kMaskChunk) {
+    size_t n = std::min(kMaskChunk, static_cast<size_t>(end - p));
+    auto* bytes = reinterpret_cast<const unsigned char*>(p);
+    uint64_t controls = BelowMask(bytes, n, 0x20) | EqualMask(bytes, n, 0x7F);
+    uint64_t lfs = EqualMask(bytes, n, '\n');
+    uint64_t drop = controls & ~lfs & ~EqualMask(bytes, n, '\t');
+    if (drop == 0) continue;
+    uint64_t lf_next = lfs >> 1;
+    if (p + n < end && p[n] == '\n') lf_next |= uint64_t{1} << (n - 1);
+    drop &= ~(EqualMask(bytes, n, '\r') & lf_next);
+    for (; drop != 0; drop &= drop - 1) {
+      const char* q = p + std::countr_zero(drop);
+      if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
+      copied = q + 1;
     }
-    if (p == end) break;
-    if (*p == '\n') {
-      if (state->after_cr) WriteByte(out, '\r');
-      WriteByte(out, '\n');
-    }
-    state->after_cr = *p == '\r';
-    ++p;
   }
+  if (end > copied) WriteBytes(out, copied, static_cast<size_t>(end - copied));
 }
 
 int Deletecontrolchar(StreamPair* pair) {

@@ -2,6 +2,7 @@
 // kinds of byte: bit i of a mask stands for byte i of the chunk.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -55,6 +56,46 @@ inline uint64_t EqualMask(const unsigned char* p, size_t n, unsigned char c) {
   uint64_t mask = 0;
   for (size_t i = 0; i < n; ++i) mask |= static_cast<uint64_t>(p[i] == c) << i;
   return mask;
+}
+
+// Mask of the bytes below `limit` among the first n (at most 64) of p.
+inline uint64_t BelowMask(const unsigned char* p, size_t n, unsigned char limit) {
+#if defined(__SSE2__)
+  if (n == kMaskChunk) {
+    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i bound = _mm_set1_epi8(static_cast<char>(limit ^ 0x80));
+    uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+      __m128i below = _mm_cmplt_epi8(_mm_xor_si128(v, flip), bound);
+      uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(below)) & 0xFFFF;
+      mask |= static_cast<uint64_t>(bits) << (16 * k);
+    }
+    return mask;
+  }
+#endif
+  uint64_t mask = 0;
+  for (size_t i = 0; i < n; ++i) mask |= static_cast<uint64_t>(p[i] < limit) << i;
+  return mask;
+}
+
+// XORs `bits` into each byte of p[0..63] whose bit is set in `mask`.
+inline void FlipMaskedBytes(unsigned char* p, uint64_t mask, unsigned char bits) {
+#if defined(__SSE2__)
+  const __m128i select = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m128i value = _mm_set1_epi8(static_cast<char>(bits));
+  for (int k = 0; k < 4; ++k, mask >>= 16) {
+    if ((mask & 0xFFFF) == 0) continue;
+    __m128i low = _mm_set1_epi8(static_cast<char>(mask & 0xFF));
+    __m128i high = _mm_set1_epi8(static_cast<char>((mask >> 8) & 0xFF));
+    __m128i spread = _mm_unpacklo_epi64(low, high);
+    __m128i on = _mm_cmpeq_epi8(_mm_and_si128(spread, select), select);
+    auto* at = reinterpret_cast<__m128i*>(p + 16 * k);
+    _mm_storeu_si128(at, _mm_xor_si128(_mm_loadu_si128(at), _mm_and_si128(on, value)));
+  }
+#else
+  for (; mask != 0; mask &= mask - 1) p[std::countr_zero(mask)] ^= bits;
+#endif
 }
 
 // Mask of the bytes that can open a Shift-JIS double-byte character.

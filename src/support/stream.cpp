@@ -114,17 +114,6 @@ void WriteBytesSlow(OutStream* out, const char* data, size_t size) {
   out->used = size;
 }
 
-char* OutputSpace(OutStream* out, size_t size) {
-  if (size > out->buffer.size() - out->used) {
-    FlushOutput(out);
-    // A failed or closed stream still offers its buffer, which is never
-    // written again.
-    out->used = 0;
-    if (out->buffer.size() < kStreamBlock) out->buffer.resize(kStreamBlock);
-  }
-  return out->buffer.data() + out->used;
-}
-
 bool FlushOutput(OutStream* out) {
   if (out->failed) {
     out->used = 0;

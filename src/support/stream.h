@@ -59,11 +59,11 @@ int ReadByte(InStream* in);
 // of input or after a read error.
 int64_t ReadLine(InStream* in, char* line, size_t size);
 
+// Writes of at least this many bytes go straight from the caller's memory.
+constexpr size_t kWriteThrough = kStreamBlock / 2;
 // The part of WriteBytes that flushes or writes through.
 void WriteBytesSlow(OutStream* out, const char* data, size_t size);
 // Appends bytes to the output buffer, writing full blocks through.
-// Blocks this large are written straight from the caller's memory.
-constexpr size_t kWriteThrough = kStreamBlock / 2;
 inline void WriteBytes(OutStream* out, const char* data, size_t size) {
   if (size <= out->buffer.size() - out->used && size < kWriteThrough) {
     std::memcpy(out->buffer.data() + out->used, data, size);
@@ -78,14 +78,6 @@ inline void WriteByte(OutStream* out, char byte) {
     return;
   }
   WriteBytesSlow(out, &byte, 1);
-}
-// Room for at least `size` (at most kStreamBlock) bytes at the end of the
-// output buffer, flushing first when needed; the caller fills some of it and
-// calls CommitOutput with the count. Never null: after a failure the bytes
-// go nowhere.
-char* OutputSpace(OutStream* out, size_t size);
-inline void CommitOutput(OutStream* out, size_t size) {
-  out->used += size;
 }
 // Writes what is buffered. Returns false when the stream has failed.
 bool FlushOutput(OutStream* out);

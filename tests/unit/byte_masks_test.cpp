@@ -66,5 +66,24 @@ TEST(ByteMasks, RangeAndEqualMasksMatchEveryByteValue) {
   }
 }
 
+TEST(ByteMasks, BelowMaskAndFlipMaskedBytesTouchExactlyTheirBytes) {
+  std::mt19937 rng(3);
+  for (int round = 0; round < 500; ++round) {
+    std::vector<unsigned char> text(kMaskChunk);
+    for (auto& b : text) b = static_cast<unsigned char>(rng());
+    uint64_t mask = (static_cast<uint64_t>(rng()) << 32) ^ rng();
+    if (round % 4 == 0) mask &= 0xFFFF0000FFFFULL;
+    std::vector<unsigned char> flipped = text;
+    FlipMaskedBytes(flipped.data(), mask, 0x20);
+    unsigned char limit = static_cast<unsigned char>(1 + rng() % 255);
+    uint64_t below = BelowMask(text.data(), kMaskChunk, limit);
+    for (size_t i = 0; i < kMaskChunk; ++i) {
+      bool on = (mask >> i) & 1;
+      ASSERT_EQ(flipped[i], on ? text[i] ^ 0x20 : text[i]) << i;
+      ASSERT_EQ((below >> i) & 1, text[i] < limit ? 1u : 0u) << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zolt

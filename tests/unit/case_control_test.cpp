@@ -108,8 +108,22 @@ TEST(Deletecontrolchar, KeepsTabAndNewlinesOnly) {
   EXPECT_EQ(DeleteControl("\x95\x5C\x7F\x80\xFF"), "\x95\x5C\x80\xFF");
 }
 
+// Text lines with CR LF ends and tabs, now and then a stray control code,
+// lone CR or lone LF: most 64-byte chunks then need no change at all.
+std::string MostlyCleanText(std::mt19937* rng, size_t max_length) {
+  static const char* const kOdd[] = {"\r", "\n", "\x1A", "\x7F", "\r\r\n", "\x1B["};
+  size_t length = (*rng)() % (max_length + 1);
+  std::string text;
+  while (text.size() < length) {
+    text.append((*rng)() % 90, (*rng)() % 3 == 0 ? '\t' : 'a');
+    text += (*rng)() % 30 == 0 ? kOdd[(*rng)() % 6] : "\r\n";
+  }
+  return text;
+}
+
 TEST(Deletecontrolchar, MatchesByteAtATimeReference) {
   CheckAgainstReference(Deletecontrolchar, ReferenceDeleteControl, 43);
+  CheckAgainstReference(Deletecontrolchar, ReferenceDeleteControl, 44, MostlyCleanText);
 }
 
 }  // namespace
