@@ -1,5 +1,6 @@
 #include "split/split_lines.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -75,49 +76,107 @@ bool SplitByLineCount(InStream* input, const std::string& prefix, const std::str
   return ClosePiece(&piece, name);
 }
 
+// State of a pattern split.
+struct PatternCut {
+  InStream* input;
+  std::string prefix;
+  std::string base;
+  std::string name;  // of the current piece
+  OutStream piece;
+  int number = 0;
+  int64_t count = 1;
+  size_t run = 0;  // where the chunks taken but not yet written start in the input buffer
+  bool have_run = false;
+};
+
+// Writes the chunks taken in place and not yet written.
+bool FlushRun(PatternCut* cut) {
+  if (!cut->have_run) return true;
+  cut->have_run = false;
+  const char* data = cut->input->buffer.data() + cut->run;
+  return WritePieceBytes(&cut->piece, cut->name, data, cut->input->pos - cut->run);
+}
+
+// Closes the current piece and opens the next one.
+bool NextPiece(PatternCut* cut) {
+  if (!ClosePiece(&cut->piece, cut->name)) return false;
+  cut->number += 1;
+  if (cut->number > PieceMax) {
+    PrintMessage(Text::kSplitTooSmall);
+    return false;
+  }
+  cut->name = PieceName(cut->prefix, cut->base, cut->number);
+  if (!CreatePiece(&cut->piece, cut->name)) return false;
+  cut->count = 0;
+  return true;
+}
+
+// With a pattern every chunk after the first goes to the engine. A chunk
+// that lies inside the buffered input with a byte after it is searched where
+// it is (that byte is NUL during the search), and such chunks that stay in
+// the current piece are written in runs; a chunk that reaches the end of the
+// buffered input is read into the work buffer instead.
+bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern) {
+  InStream* input = cut->input;
+  cut->name = PieceName(cut->prefix, cut->base, cut->number);
+  if (!CreatePiece(&cut->piece, cut->name)) return false;
+  const size_t limit = WorkBufferSize > 0 ? WorkBufferSize - 1 : 0;  // bytes of one chunk
+  bool first = true;
+  MatchSpan span;
+  for (;;) {
+    if (input->pos == input->end) {
+      if (!FlushRun(cut)) return false;  // the buffer is about to be refilled
+      if (FillInput(input) == 0) break;
+    }
+    char* start = input->buffer.data() + input->pos;
+    size_t avail = input->end - input->pos;
+    size_t scan = std::min(avail, limit);
+    const void* lf = std::memchr(start, '\n', scan);
+    size_t size = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) + 1 : scan;
+    bool in_place = limit > 0 && size < avail && (lf || scan == limit);
+    const char* chunk = start;
+    bool event;
+    if (in_place) {
+      char after = start[size];
+      start[size] = '\0';
+      event = !first && SearchCompiled(pattern, chunk, &span) > 0;
+      start[size] = after;
+    } else {
+      if (!FlushRun(cut)) return false;
+      int64_t n = ReadLine(input, WorkBuffer, WorkBufferSize);
+      if (n < 0) break;
+      chunk = WorkBuffer;
+      size = static_cast<size_t>(n);
+      event = !first && SearchCompiled(pattern, chunk, &span) > 0;
+    }
+    first = false;
+    bool cut_line = event && cut->count == n1;
+    if (cut_line && !(FlushRun(cut) && NextPiece(cut))) return false;
+    if (event) cut->count += 1;
+    bool keep = !cut_line || KeepMatchLine;
+    if (!in_place) {
+      if (keep && !WritePieceBytes(&cut->piece, cut->name, chunk, size)) return false;
+      continue;
+    }
+    if (keep && !cut->have_run) {
+      cut->run = input->pos;
+      cut->have_run = true;
+    }
+    input->pos += size;
+  }
+  return FlushRun(cut) && ClosePiece(&cut->piece, cut->name);
+}
+
 }  // namespace
 
 bool SplitByLines(InStream* input, const std::string& prefix, const std::string& base, int64_t n1,
                   const CompiledPattern* pattern) {
   if (!pattern) return SplitByLineCount(input, prefix, base, n1);
-  int number = 0;
-  int64_t count = pattern ? 1 : 0;
-  bool first = true;
-  std::string name = PieceName(prefix, base, number);
-  OutStream piece;
-  if (!CreatePiece(&piece, name)) return false;
-
-  MatchSpan span;
-  for (;;) {
-    int64_t size = ReadLine(input, WorkBuffer, WorkBufferSize);
-    if (size < 0) break;
-    const char* chunk = WorkBuffer;
-    bool event;
-    if (pattern) {
-      event = !first && SearchCompiled(*pattern, chunk, &span) > 0;
-    } else {
-      event = chunk[size - 1] == '\n';
-    }
-    bool cut_line = false;
-    if (event && count == n1) {
-      cut_line = pattern != nullptr;
-      if (!ClosePiece(&piece, name)) return false;
-      number += 1;
-      if (number > PieceMax) {
-        PrintMessage(Text::kSplitTooSmall);
-        return false;
-      }
-      name = PieceName(prefix, base, number);
-      if (!CreatePiece(&piece, name)) return false;
-      count = 0;
-    }
-    if (event) count += 1;
-    if (!cut_line || KeepMatchLine) {
-      if (!WritePieceBytes(&piece, name, chunk, static_cast<size_t>(size))) return false;
-    }
-    first = false;
-  }
-  return ClosePiece(&piece, name);
+  PatternCut cut;
+  cut.input = input;
+  cut.prefix = prefix;
+  cut.base = base;
+  return SplitByPattern(&cut, n1, *pattern);
 }
 
 }  // namespace zolt

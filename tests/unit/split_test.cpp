@@ -312,5 +312,76 @@ TEST(LineCutter, RandomInputsAndReadSizesMatchTheChunkRule) {
   }
 }
 
+// The pattern cutter read chunk by chunk: every chunk after the first is
+// searched up to its first NUL; the n1-th match of a piece opens the next
+// one, its chunk kept or left out.
+std::vector<std::string> ExpectedPatternPieces(const std::string& data, int64_t n1, size_t buffer,
+                                               const char* pattern, bool keep) {
+  std::vector<std::string> pieces(1);
+  int64_t count = 1;
+  size_t pos = 0;
+  MatchSpan span;
+  while (pos < data.size()) {
+    size_t lf = data.find('\n', pos);
+    size_t take = lf == std::string::npos ? data.size() - pos : lf + 1 - pos;
+    take = std::min(take, buffer - 1);
+    std::string chunk = data.substr(pos, take);
+    bool event = pos > 0 && PatternSearch(&span, chunk.c_str(), pattern) > 0;
+    pos += take;
+    bool cut = event && count == n1;
+    if (cut) {
+      pieces.emplace_back();
+      count = 0;
+    }
+    if (event) ++count;
+    if (!cut || keep) pieces.back() += chunk;
+  }
+  return pieces;
+}
+
+TEST(PatternCutter, RandomInputsAndReadSizesMatchTheChunkRule) {
+  std::mt19937 rng(9);
+  const char* const patterns[] = {"^a", "a\\n", "^\x82\xA0", "b"};
+  for (int round = 0; round < 200; ++round) {
+    std::string data = RandomSjisish(rng, rng() % 400);
+    for (char& c : data) {
+      unsigned r = rng() % 12;
+      if (r == 0) c = 'b';
+      if (r == 1) c = '\0';
+    }
+    if (round % 5 == 0) data += "a" + std::string(rng() % 120, 'b') + "\n";  // a long line
+    int64_t n1 = 1 + rng() % 3;
+    uint32_t buffer = 2 + rng() % 60;
+    const char* pattern = patterns[rng() % 4];
+    bool keep = rng() % 2 == 0;
+    SCOPED_TRACE(::testing::Message() << "round " << round << " n1 " << n1 << " buffer " << buffer
+                                      << " pattern " << pattern << " keep " << keep);
+    ScratchDir dir;
+    {
+      FakePlatform fake;
+      for (int i = 0; i < 20; ++i) fake.read_sizes.push_back(1 + rng() % 90);
+      InStream in;
+      AttachInput(&in, fake.AddInput(data), true);
+      SetPieceDigits(3);
+      KeepMatchLine = keep;
+      ASSERT_EQ(AllocWorkBuffer(buffer), 0);
+      PatternHandle compiled = CompileOnce(pattern);
+      EXPECT_TRUE(SplitByLines(&in, dir.str() + kPathSeparator, "p", n1, compiled.get()));
+      FreeWorkBuffer();
+      SetPieceDigits(2);
+      KeepMatchLine = true;
+      CloseInput(&in);
+    }
+    std::vector<std::string> pieces;
+    for (int n = 0;; ++n) {
+      std::string digits = std::to_string(n);
+      std::string name = dir / ("p._" + std::string(3 - digits.size(), '0') + digits);
+      if (!fs::exists(name)) break;
+      pieces.push_back(Read(name));
+    }
+    EXPECT_EQ(pieces, ExpectedPatternPieces(data, n1, buffer, pattern, keep));
+  }
+}
+
 }  // namespace
 }  // namespace zolt
