@@ -1,13 +1,128 @@
-// Placeholder until this job is built.
 #include "filters/kana.h"
 
-#include "support/messages.h"
+#include "support/sjis.h"
 
 namespace zolt {
 
-int Kana(StreamPair*) {
-  PrintMessage(Text::kNotYetBuilt, "Kana");
-  return -2;
+namespace {
+
+// The full-width character of each half-width katakana 0xA1 to 0xDE.
+constexpr unsigned kTable[0xDE - 0xA1 + 1] = {
+    0x8142, 0x8175, 0x8176, 0x8141, 0x8145, 0x8392, 0x8340, 0x8342,  // A1-A8
+    0x8344, 0x8346, 0x8348, 0x8383, 0x8385, 0x8387, 0x8362, 0x815B,  // A9-B0
+    0x8341, 0x8343, 0x8345, 0x8347, 0x8349, 0x834A, 0x834C, 0x834E,  // B1-B8
+    0x8350, 0x8352, 0x8354, 0x8356, 0x8358, 0x835A, 0x835C, 0x835E,  // B9-C0
+    0x8360, 0x8363, 0x8365, 0x8367, 0x8369, 0x836A, 0x836B, 0x836C,  // C1-C8
+    0x836D, 0x836E, 0x8371, 0x8374, 0x8377, 0x837A, 0x837D, 0x837E,  // C9-D0
+    0x8380, 0x8381, 0x8382, 0x8384, 0x8386, 0x8388, 0x8389, 0x838A,  // D1-D8
+    0x838B, 0x838C, 0x838D, 0x838F, 0x8393, 0x814A,                  // D9-DE
+};
+
+constexpr unsigned char kVoicedMark = 0xDE;       // ﾞ
+constexpr unsigned char kSemiVoicedMark = 0xDF;   // ﾟ
+constexpr unsigned kFullVoicedMark = 0x814A;      // ゛
+constexpr unsigned kFullSemiVoicedMark = 0x814B;  // ゜
+
+// ｶ to ﾄ and ﾊ to ﾎ have a voiced form (second byte + 1).
+bool HasVoiced(unsigned char k) {
+  return (k >= 0xB6 && k <= 0xC4) || (k >= 0xCA && k <= 0xCE);
+}
+// ﾊ to ﾎ have a semi-voiced form (second byte + 2).
+bool HasSemiVoiced(unsigned char k) {
+  return k >= 0xCA && k <= 0xCE;
+}
+
+// Writes the held-back katakana `k` followed by the byte `b`. Returns true
+// when `b` was a sound mark and has been used up with it.
+bool PutKana(unsigned char k, unsigned char b, OutStream* out) {
+  unsigned full = KanaTable(k);
+  if (b == kVoicedMark) {
+    if (HasVoiced(k)) {
+      PutDoubleByte(full + 1, out);
+    } else {
+      PutDoubleByte(full, out);
+      PutDoubleByte(kFullVoicedMark, out);
+    }
+    return true;
+  }
+  if (b == kSemiVoicedMark) {
+    if (HasSemiVoiced(k)) {
+      PutDoubleByte(full + 2, out);
+    } else {
+      PutDoubleByte(full, out);
+      PutDoubleByte(kFullSemiVoicedMark, out);
+    }
+    return true;
+  }
+  PutDoubleByte(full, out);
+  return false;
+}
+
+}  // namespace
+
+unsigned KanaTable(unsigned char b) {
+  return kTable[b - 0xA1];
+}
+
+void PutDoubleByte(unsigned code, OutStream* out) {
+  char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+  WriteBytes(out, bytes, 2);
+}
+
+void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) {
+  const char* p = data;
+  const char* end = data + size;
+  if (p < end && state->partner_next) {
+    WriteByte(out, *p++);
+    state->partner_next = false;
+  }
+  if (p < end && state->kana != 0) {
+    if (PutKana(state->kana, static_cast<unsigned char>(*p), out)) ++p;
+    state->kana = 0;
+  }
+  while (p < end) {
+    // Copy a run of bytes that pass unchanged, whole double-byte characters
+    // included.
+    const char* run = p;
+    while (p < end) {
+      unsigned char b = static_cast<unsigned char>(*p);
+      if (IsHalfKana(b)) break;
+      if (IsSjisLead(b)) {
+        if (end - p == 1) {  // the partner comes with the next block
+          state->partner_next = true;
+          ++p;
+          break;
+        }
+        ++p;
+      }
+      ++p;
+    }
+    if (p > run) WriteBytes(out, run, static_cast<size_t>(p - run));
+    if (p == end) break;
+    unsigned char k = static_cast<unsigned char>(*p++);
+    if (p == end) {
+      state->kana = k;
+      break;
+    }
+    if (PutKana(k, static_cast<unsigned char>(*p), out)) ++p;
+  }
+}
+
+void KanaFinish(KanaState* state, OutStream* out) {
+  if (state->kana != 0) PutDoubleByte(KanaTable(state->kana), out);
+  state->kana = 0;
+}
+
+int Kana(StreamPair* pair) {
+  InStream* in = &pair->input;
+  KanaState state;
+  while (FillInput(in) > 0) {
+    KanaBlock(&state, in->buffer.data() + in->pos, in->end - in->pos, &pair->output);
+    in->pos = in->end;
+    EndOfBlock(&pair->output);
+  }
+  KanaFinish(&state, &pair->output);
+  return 0;
 }
 
 }  // namespace zolt

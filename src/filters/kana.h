@@ -1,9 +1,41 @@
+// Half-width katakana to full-width katakana.
 #pragma once
+
+#include <cstddef>
 
 #include "front/stream_pair.h"
 
 namespace zolt {
 
+// The half-width katakana the conversion handles: 0xA1 (｡) to 0xDE (ﾞ).
+constexpr bool IsHalfKana(unsigned char b) {
+  return b >= 0xA1 && b <= 0xDE;
+}
+
+// The full-width character for a half-width katakana `b` (0xA1-0xDE), lead
+// byte in the high eight bits.
+unsigned KanaTable(unsigned char b);
+
+// Writes a full-width character: the lead byte (high eight bits of `code`),
+// then the second byte.
+void PutDoubleByte(unsigned code, OutStream* out);
+
+// State of the conversion carried from one block to the next.
+struct KanaState {
+  bool partner_next = false;  // the previous byte was a lead byte
+  unsigned char kana = 0;     // a katakana held back for a sound mark, or 0
+};
+
+// Converts one block: each katakana is held back by one byte so that a
+// following ﾞ or ﾟ can be folded into it.
+void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out);
+
+// Writes the katakana still held back at the end of the input.
+void KanaFinish(KanaState* state, OutStream* out);
+
+// Job 8: copies the input with half-width katakana made full-width; a
+// katakana followed by a sound mark becomes one voiced or semi-voiced
+// character where one exists. Double-byte characters pass unchanged.
 int Kana(StreamPair* pair);
 
 }  // namespace zolt

@@ -1,10 +1,28 @@
+// Expanding or deleting TAB codes.
 #pragma once
+
+#include <cstddef>
 
 #include "front/stream_pair.h"
 
 namespace zolt {
 
+// State of the expansion carried from one block to the next.
+struct TabState {
+  int width = 8;   // tab stops every `width` columns, 1 to 8
+  int column = 0;  // bytes written on the current line, modulo width
+};
+
+// Writes one block with each TAB replaced by the spaces up to the next tab
+// stop. Every byte written counts one column (a double-byte character two);
+// the column returns to 0 after each LF and each CR.
+void TabBlock(TabState* state, const char* data, size_t size, OutStream* out);
+
+// Job 7 with a width of 1 to 8: expands TABs to tab stops every `width`
+// columns.
 int Tab2space(StreamPair* pair, int width);
+
+// Job 7 with a width of 0: copies the input without its TAB bytes.
 int DeleteTabs(StreamPair* pair);
 
 }  // namespace zolt

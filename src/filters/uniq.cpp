@@ -1,13 +1,129 @@
-// Placeholder until this job is built.
 #include "filters/uniq.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "front/parse_switch.h"
 #include "support/messages.h"
+#include "support/platform.h"
 
 namespace zolt {
 
-int Uniq(StreamPair*, int) {
-  PrintMessage(Text::kNotYetBuilt, "Uniq");
-  return -2;
+namespace {
+
+constexpr size_t kFirstLineCapacity = 4096;
+
+inline unsigned char Fold(unsigned char c) {
+  return c >= 'a' && c <= 'z' ? c - 0x20 : c;
+}
+
+// Number of leading bytes on which a and b agree.
+size_t MatchLength(const char* a, const char* b, size_t n, bool fold) {
+  size_t i = 0;
+  if (fold) {
+    while (i < n &&
+           Fold(static_cast<unsigned char>(a[i])) == Fold(static_cast<unsigned char>(b[i])))
+      ++i;
+    return i;
+  }
+  while (i < n) {
+    size_t chunk = std::min<size_t>(n - i, 64);
+    if (std::memcmp(a + i, b + i, chunk) != 0) break;
+    i += chunk;
+  }
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+// Makes room for `size` bytes, keeping the `seen` bytes of the current line.
+bool Reserve(UniqState* state, size_t size) {
+  if (size <= state->capacity) return true;
+  size_t capacity = std::max(size, state->capacity * 2);
+  char* bigger = static_cast<char*>(Sys().Allocate(capacity));
+  if (!bigger) {
+    PrintMessage(Text::kUniqMemoryError);
+    return false;
+  }
+  if (state->seen > 0) std::memcpy(bigger, state->line, state->seen);
+  if (state->line) Sys().Release(state->line);
+  state->line = bigger;
+  state->capacity = capacity;
+  return true;
+}
+
+// Takes the next `size` bytes of the current line.
+bool TakeBytes(UniqState* state, const char* data, size_t size, OutStream* out) {
+  if (!state->differs) {
+    size_t comparable = std::min(size, state->length - state->seen);
+    char* previous = state->line + state->seen;
+    size_t same = MatchLength(previous, data, comparable, state->fold);
+    if (state->fold) std::memcpy(previous, data, same);
+    state->seen += same;
+    data += same;
+    size -= same;
+    if (size == 0) return true;
+    state->differs = true;
+    WriteBytes(out, state->line, state->seen);
+  }
+  if (!Reserve(state, state->seen + size)) return false;
+  std::memcpy(state->line + state->seen, data, size);
+  state->seen += size;
+  WriteBytes(out, data, size);
+  return true;
+}
+
+// Ends the current line; it becomes the previous one.
+void EndLine(UniqState* state, OutStream* out) {
+  // A line that agrees with the start of a longer previous line differs.
+  if (!state->differs && state->seen != state->length) WriteBytes(out, state->line, state->seen);
+  state->length = state->seen;
+  state->seen = 0;
+  state->differs = false;
+}
+
+}  // namespace
+
+bool UniqStart(UniqState* state, bool fold) {
+  *state = UniqState{};
+  state->fold = fold;
+  return Reserve(state, kFirstLineCapacity);
+}
+
+bool UniqBlock(UniqState* state, const char* data, size_t size, OutStream* out) {
+  const char* p = data;
+  const char* end = data + size;
+  while (p < end) {
+    const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    const char* stop = lf ? static_cast<const char*>(lf) + 1 : end;
+    if (!TakeBytes(state, p, static_cast<size_t>(stop - p), out)) return false;
+    if (lf) EndLine(state, out);
+    p = stop;
+  }
+  return true;
+}
+
+void UniqFinish(UniqState* state, OutStream* out) {
+  if (state->seen > 0) EndLine(state, out);
+}
+
+void UniqRelease(UniqState* state) {
+  if (state->line) Sys().Release(state->line);
+  *state = UniqState{};
+}
+
+int Uniq(StreamPair* pair, int job) {
+  UniqState state;
+  if (!UniqStart(&state, job == kJobUniqFolded)) return -1;
+  InStream* in = &pair->input;
+  bool ok = true;
+  while (ok && FillInput(in) > 0) {
+    ok = UniqBlock(&state, in->buffer.data() + in->pos, in->end - in->pos, &pair->output);
+    in->pos = in->end;
+    EndOfBlock(&pair->output);
+  }
+  if (ok) UniqFinish(&state, &pair->output);
+  UniqRelease(&state);
+  return ok ? 0 : -1;
 }
 
 }  // namespace zolt

@@ -1,0 +1,75 @@
+#include "filters/tabs.h"
+
+#include <gtest/gtest.h>
+
+#include "filter_harness.h"
+
+namespace zolt {
+namespace {
+
+using testing::CheckAgainstReference;
+using testing::RunJob;
+
+// One byte at a time: a TAB moves to the next stop; the column returns to 0
+// after every LF and after a CR that is not followed by LF.
+std::string ReferenceTabs(const std::string& in, int n) {
+  std::string out;
+  long long column = 0;
+  int previous = -1;
+  for (char c : in) {
+    if (previous == '\r' && c != '\n') column = 0;
+    if (c == '\t') {
+      long long k = n - column % n;
+      out.append(static_cast<size_t>(k), ' ');
+      column += k;
+    } else {
+      out += c;
+      ++column;
+    }
+    if (c == '\n') column = 0;
+    previous = static_cast<unsigned char>(c);
+  }
+  return out;
+}
+
+std::string T(int n, const std::string& in) {
+  return RunJob([n](StreamPair* p) { return Tab2space(p, n); }, in).out;
+}
+
+TEST(Tab2space, MovesToTheNextStop) {
+  EXPECT_EQ(T(4, "a\tb"), "a   b");
+  EXPECT_EQ(T(4, "abcd\te"), "abcd    e");
+  EXPECT_EQ(T(4, "\t\t"), "        ");
+  EXPECT_EQ(T(1, "a\t\tb"), "a  b");
+  EXPECT_EQ(T(8, "\x93\xFA\x96\x7B\tx"), "\x93\xFA\x96\x7B    x");  // 日本 counts four
+  EXPECT_EQ(T(3, "no tabs\r\n"), "no tabs\r\n");
+}
+
+TEST(Tab2space, EveryNewlineStartsAColumnAgain) {
+  EXPECT_EQ(T(4, "abc\tx\r\n\ty"), "abc x\r\n    y");
+  EXPECT_EQ(T(4, "ab\n\ty"), "ab\n    y");
+  EXPECT_EQ(T(4, "ab\r\ty"), "ab\r    y");
+}
+
+TEST(Tab2space, MatchesByteAtATimeReference) {
+  for (int n = 1; n <= 8; ++n) {
+    CheckAgainstReference([n](StreamPair* p) { return Tab2space(p, n); },
+                          [n](const std::string& s) { return ReferenceTabs(s, n); }, 50 + n);
+  }
+}
+
+TEST(DeleteTabs, DropsTabsOnly) {
+  EXPECT_EQ(RunJob(DeleteTabs, "\ta\tb\t\r\n").out, "ab\r\n");
+  CheckAgainstReference(
+      DeleteTabs,
+      [](const std::string& s) {
+        std::string out;
+        for (char c : s)
+          if (c != '\t') out += c;
+        return out;
+      },
+      60);
+}
+
+}  // namespace
+}  // namespace zolt
