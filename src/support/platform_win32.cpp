@@ -36,13 +36,43 @@ FILETIME ToFiletime(FileTime time) {
   return ft;
 }
 
+using GetFileInformationByHandleExFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID,
+                                                     DWORD);
+
+// Looks a kernel32 function up by name, for calls older systems lack.
+template <typename Fn>
+Fn Kernel32Function(const char* name) {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, name)));
+}
+
 // Identity of an open handle; invalid when the system cannot tell it (a
-// pipe, a console, the null device).
+// pipe, a console, the null device). The file-id query comes first: it also
+// answers for handles that were inherited with few access rights, where the
+// older whole-record query can fail. Both answers for one file agree only
+// within one method, so the older query is used only where the newer call
+// does not exist.
 FileId IdOfHandle(HANDLE h) {
+  if (h == INVALID_HANDLE_VALUE) return {};
+  bool disk = GetFileType(h) == FILE_TYPE_DISK;
+  static const auto by_handle_ex =
+      Kernel32Function<GetFileInformationByHandleExFn>("GetFileInformationByHandleEx");
+  if (by_handle_ex) {
+    FILE_ID_INFO id;
+    FILE_BASIC_INFO basic;
+    if (!by_handle_ex(h, FileIdInfo, &id, sizeof id) ||
+        !by_handle_ex(h, FileBasicInfo, &basic, sizeof basic))
+      return {};
+    uint64_t low, high;
+    memcpy(&low, id.FileId.Identifier, sizeof low);
+    memcpy(&high, id.FileId.Identifier + sizeof low, sizeof high);
+    bool regular = disk && !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    return {true, regular, id.VolumeSerialNumber, low ^ (high * 0x9E3779B97F4A7C15u)};
+  }
   BY_HANDLE_FILE_INFORMATION info;
-  if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) return {};
-  bool regular =
-      GetFileType(h) == FILE_TYPE_DISK && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (!GetFileInformationByHandle(h, &info)) return {};
+  bool regular = disk && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return {true, regular, info.dwVolumeSerialNumber, index};
 }
@@ -72,11 +102,7 @@ uint64_t DiskFreeBytes(int drive) {
     root[0] = static_cast<char>(drive + 64);
     where = root;
   }
-  GetDiskFreeSpaceExAFn extended = nullptr;
-  if (HMODULE kernel = GetModuleHandleA("kernel32.dll")) {
-    FARPROC proc = GetProcAddress(kernel, "GetDiskFreeSpaceExA");
-    extended = reinterpret_cast<GetDiskFreeSpaceExAFn>(reinterpret_cast<void (*)()>(proc));
-  }
+  auto extended = Kernel32Function<GetDiskFreeSpaceExAFn>("GetDiskFreeSpaceExA");
   if (extended) {
     ULARGE_INTEGER available, total;
     if (extended(where, &available, &total, nullptr) != 1) return kFreeSpaceUnknown;
