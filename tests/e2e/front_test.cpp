@@ -65,9 +65,11 @@ TEST(Usage, MessagesFollowAUtf8Locale) {
   RunOptions utf8;
   utf8.env = {"LC_ALL=ja_JP.UTF-8"};
   RunResult r = RunZolt({"-X"}, utf8);
-  EXPECT_EQ(r.err,
-            "Ｚolt Ｋit Ver2.15 [WIN32 版] (C) Zolt Kit developers\n"
-            "<error> スイッチが不正です!:-X\n\t-? で Usage 表示\n");
+  const std::string text =
+      "Ｚolt Ｋit Ver2.15 [WIN32 版] (C) Zolt Kit developers\n"
+      "<error> スイッチが不正です!:-X\n\t-? で Usage 表示\n";
+  // The Windows build writes the system's code page whatever the locale.
+  EXPECT_EQ(r.err, TargetIsWin32() ? Sjis(text) : text);
 }
 
 TEST(SameName, ThreeArgumentsWithEqualNamesAreRefused) {
@@ -103,6 +105,9 @@ TEST(SameName, TheSameFileUnderAnotherNameIsNeverTruncated) {
     EXPECT_EQ(r.err, Banner() + kSameFile) << other;
     EXPECT_EQ(ReadFile(dir / "a.txt"), text);
   }
+  if (TargetIsWin32())
+    GTEST_SKIP() << "Wine gives standard handles inherited from the host no volume serial "
+                    "number, so the identity of a redirected standard stream cannot be told";
   // Redirected input named as the output.
   RunOptions redirected = at_dir;
   redirected.input = Input::kFile;

@@ -26,6 +26,74 @@ namespace {
 
 std::string g_zolt;
 
+// Where every TempDir lives, and the same place as a Windows program under
+// Wine names it (the host's root is Wine's drive Z:).
+constexpr char kTempRoot[] = "/tmp/zolt-e2e-";
+constexpr char kWindowsTempRoot[] = "Z:\\tmp\\zolt-e2e-";
+
+// Converts `in` between two iconv encodings; false when it cannot.
+bool Convert(const char* to, const char* from, const std::string& in, std::string* out) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  out->assign(in.size() * 3 + 4, '\0');
+  char* src = const_cast<char*>(in.data());
+  size_t src_left = in.size();
+  char* dst = out->data();
+  size_t dst_left = out->size();
+  bool ok = iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1);
+  iconv_close(cd);
+  out->resize(out->size() - dst_left);
+  return ok;
+}
+
+// An argument as the Windows build is given it: a TempDir path in it (also
+// after an option prefix such as -o or @) in its Windows form, and the whole
+// in UTF-8, from which Wine makes the Shift-JIS bytes the program sees.
+std::string WindowsArgument(const std::string& arg) {
+  std::string result = arg;
+  size_t at = arg.find(kTempRoot);
+  if (at != std::string::npos) {
+    // '/' is never the second byte of a double-byte character.
+    result = arg.substr(0, at) + "Z:";
+    for (size_t i = at; i < arg.size(); ++i) result += arg[i] == '/' ? '\\' : arg[i];
+  }
+  std::string utf8;
+  return Convert("UTF-8", "CP932", result, &utf8) ? utf8 : result;
+}
+
+// What the Windows build printed, as the native build would print it: CR LF
+// line ends folded to LF, and TempDir paths in their host form again (only
+// separators that are not the second byte of a kanji are turned back).
+std::string HostText(const std::string& text) {
+  std::string folded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    folded += text[i];
+  }
+  std::string out;
+  size_t i = 0;
+  for (size_t at; (at = folded.find(kWindowsTempRoot, i)) != std::string::npos;) {
+    out.append(folded, i, at - i);
+    size_t j = at + 2;  // past "Z:"
+    bool after_lead = false;
+    for (; j < folded.size(); ++j) {
+      unsigned char c = static_cast<unsigned char>(folded[j]);
+      if (after_lead && ((c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC))) {
+        out += folded[j];
+        after_lead = false;
+        continue;
+      }
+      after_lead = false;
+      if (strchr("\r\n'\" ():", c)) break;
+      after_lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+      out += c == '\\' ? '/' : folded[j];
+    }
+    i = j;
+  }
+  out.append(folded, i);
+  return out;
+}
+
 void SetNonBlocking(int fd) {
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
@@ -39,6 +107,19 @@ void Place(int fd, int target) {
 }
 
 }  // namespace
+
+bool TargetIsWin32() {
+  const char* target = getenv("ZOLT_TARGET");
+  return target && std::string(target) == "win32";
+}
+
+std::string HostName(const std::string& sjis_path) {
+  if (!TargetIsWin32()) return sjis_path;
+  std::string utf8;
+  if (!Convert("UTF-8", "CP932", sjis_path, &utf8))
+    throw std::runtime_error("not Shift-JIS: " + sjis_path);
+  return utf8;
+}
 
 const std::string& ZoltPath() {
   if (g_zolt.empty()) {
@@ -58,8 +139,9 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
     std::istringstream words(runner);
     for (std::string w; words >> w;) command.push_back(w);
   }
+  const bool win32 = TargetIsWin32();
   command.push_back(ZoltPath());
-  command.insert(command.end(), args.begin(), args.end());
+  for (const std::string& a : args) command.push_back(win32 ? WindowsArgument(a) : a);
 
   int out_pipe[2], err_pipe[2], in_pipe[2] = {-1, -1};
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe");
@@ -107,7 +189,9 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
     if (out_fd != out_pipe[1]) close(out_pipe[1]);
     Place(err_pipe[1], 2);
     if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(125);
-    setenv("LC_ALL", "C", 1);
+    // Wine takes the system code page from the locale: Shift-JIS, as on a
+    // Japanese Windows. The Windows build itself does not read the locale.
+    setenv("LC_ALL", win32 ? "ja_JP.UTF-8" : "C", 1);
     for (const std::string& e : options.env) putenv(strdup(e.c_str()));
     signal(SIGPIPE, SIG_DFL);
     std::vector<char*> argv;
@@ -183,6 +267,8 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
   }
   if (master >= 0) close(master);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.err_raw = result.err;
+  if (win32) result.err = HostText(result.err);
   return result;
 }
 
@@ -231,19 +317,8 @@ std::vector<std::string> ListDir(const std::string& path) {
 }
 
 std::string Sjis(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  size_t in_left = utf8.size();
-  char* o = out.data();
-  size_t out_left = out.size();
-  if (iconv(cd, &in, &in_left, &o, &out_left) == static_cast<size_t>(-1)) {
-    iconv_close(cd);
-    throw std::runtime_error("iconv: " + utf8);
-  }
-  iconv_close(cd);
-  out.resize(out.size() - out_left);
+  std::string out;
+  if (!Convert("CP932", "UTF-8", utf8, &out)) throw std::runtime_error("iconv: " + utf8);
   return out;
 }
 

@@ -4,6 +4,15 @@
 // The binary is given with --zolt=PATH on the test command line, or with
 // ZOLT_BIN in the environment; ZOLT_RUNNER (for example a Wine loader) is
 // put in front of it when set.
+//
+// With ZOLT_TARGET=win32 the binary is the Windows build run under Wine, and
+// RunZolt makes the same tests work there: arguments naming files under a
+// TempDir are given in their Windows form (Z:\tmp\...) and turned back into
+// host paths in what the program prints on standard error; arguments are
+// handed over so that the program sees the Shift-JIS bytes the test wrote;
+// and standard error, which stays in text mode on Windows, has its CR LF
+// line ends folded to LF in RunResult::err (err_raw keeps them). Tests whose
+// expectations still differ ask TargetIsWin32().
 #pragma once
 
 #include <string>
@@ -38,8 +47,17 @@ struct RunOptions {
 struct RunResult {
   int status = -1;  // exit status, or 128 + signal number
   std::string out;
-  std::string err;
+  std::string err;      // as the native build would print it (see above)
+  std::string err_raw;  // the bytes as written
 };
+
+// True when the binary under test is the Windows build (ZOLT_TARGET=win32).
+bool TargetIsWin32();
+
+// The host's name for a file whose name the program spells in Shift-JIS:
+// the bytes themselves natively; under Wine, which keeps host names in
+// UTF-8, their UTF-8 form. Use it to create or read such files from a test.
+std::string HostName(const std::string& sjis_path);
 
 // Path of the binary under test.
 const std::string& ZoltPath();

@@ -1,0 +1,319 @@
+// The Win32 implementation of Platform.
+//
+// Data goes through the C runtime's descriptors (so descriptor numbers stay
+// small ints, as on POSIX); names, times, directory searches and free space
+// go through the ANSI Win32 calls, so names are taken in the system's code
+// page (Shift-JIS on a Japanese system) byte for byte.
+#include <errno.h>
+#include <fcntl.h>
+#include <io.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+#include "support/platform.h"
+
+namespace zolt {
+
+namespace {
+
+// The largest count handed to one _read or _write call.
+constexpr size_t kMaxTransfer = 1u << 30;
+
+int64_t FromFiletime(const FILETIME& ft) {
+  return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
+FILETIME ToFiletime(FileTime time) {
+  uint64_t v = static_cast<uint64_t>(time.value);
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(v & 0xFFFFFFFFu);
+  ft.dwHighDateTime = static_cast<DWORD>(v >> 32);
+  return ft;
+}
+
+using GetFileInformationByHandleExFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID,
+                                                     DWORD);
+
+// Looks a kernel32 function up by name, for calls older systems lack.
+template <typename Fn>
+Fn Kernel32Function(const char* name) {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, name)));
+}
+
+// Identity of an open handle; invalid when the system cannot tell it (a
+// pipe, a console, the null device). The file-id query comes first: it also
+// answers for handles that were inherited with few access rights, where the
+// older whole-record query can fail. Both answers for one file agree only
+// within one method, so the older query is used only where the newer call
+// does not exist.
+FileId IdOfHandle(HANDLE h) {
+  if (h == INVALID_HANDLE_VALUE) return {};
+  bool disk = GetFileType(h) == FILE_TYPE_DISK;
+  static const auto by_handle_ex =
+      Kernel32Function<GetFileInformationByHandleExFn>("GetFileInformationByHandleEx");
+  if (by_handle_ex) {
+    FILE_ID_INFO id;
+    FILE_BASIC_INFO basic;
+    if (!by_handle_ex(h, FileIdInfo, &id, sizeof id) ||
+        !by_handle_ex(h, FileBasicInfo, &basic, sizeof basic))
+      return {};
+    uint64_t low, high;
+    memcpy(&low, id.FileId.Identifier, sizeof low);
+    memcpy(&high, id.FileId.Identifier + sizeof low, sizeof high);
+    bool regular = disk && !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    return {true, regular, id.VolumeSerialNumber, low ^ (high * 0x9E3779B97F4A7C15u)};
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info)) return {};
+  bool regular = disk && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return {true, regular, info.dwVolumeSerialNumber, index};
+}
+
+// The text the system gives for a Win32 error code, without its line end.
+std::string Win32ErrorText(DWORD code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = n && text ? std::string(text, n) : "error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) result.pop_back();
+  return result;
+}
+
+using GetDiskFreeSpaceExAFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                            PULARGE_INTEGER);
+
+// Free bytes available to the caller on drive `drive` (0 the current drive,
+// 1 drive A, 2 drive B, ...), or kFreeSpaceUnknown. The extended query is
+// looked up on every call; systems without it answer from cluster counts.
+uint64_t DiskFreeBytes(int drive) {
+  char root[4] = "?:\\";
+  const char* where = nullptr;
+  if (drive != 0) {
+    root[0] = static_cast<char>(drive + 64);
+    where = root;
+  }
+  auto extended = Kernel32Function<GetDiskFreeSpaceExAFn>("GetDiskFreeSpaceExA");
+  if (extended) {
+    ULARGE_INTEGER available, total;
+    if (extended(where, &available, &total, nullptr) != 1) return kFreeSpaceUnknown;
+    return available.QuadPart;
+  }
+  DWORD sectors_per_cluster, bytes_per_sector, free_clusters, total_clusters;
+  if (GetDiskFreeSpaceA(where, &sectors_per_cluster, &bytes_per_sector, &free_clusters,
+                        &total_clusters) != 1)
+    return kFreeSpaceUnknown;
+  return uint64_t{sectors_per_cluster} * bytes_per_sector * free_clusters;
+}
+
+// The drive a path names: a leading letter and colon select it (the letter's
+// case folded by clearing bit 5, so a: and A: are both 1), anything else is
+// the current drive 0. Non-letters are not refused: they give a number whose
+// query fails.
+int DriveNumber(const char* path) {
+  if (!path || path[0] == '\0' || path[1] != ':') return 0;
+  return (static_cast<unsigned char>(path[0]) & 0xDF) - 64;
+}
+
+class Win32Platform : public Platform {
+ public:
+  int Open(const std::string& name, OpenMode mode) override {
+    int flags = _O_RDONLY;
+    if (mode == OpenMode::kTruncate) flags = _O_WRONLY | _O_CREAT | _O_TRUNC;
+    if (mode == OpenMode::kAppend) flags = _O_WRONLY | _O_CREAT | _O_APPEND;
+    int fd = _open(name.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) SetErrno();
+    return fd;
+  }
+
+  int64_t Read(int fd, void* buffer, size_t size) override {
+    unsigned count = static_cast<unsigned>(size < kMaxTransfer ? size : kMaxTransfer);
+    int n = _read(fd, buffer, count);
+    if (n < 0) SetErrno();
+    return n;
+  }
+
+  bool Write(int fd, const void* data, size_t size) override {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+      unsigned count = static_cast<unsigned>(size < kMaxTransfer ? size : kMaxTransfer);
+      int n = _write(fd, p, count);
+      if (n < 0) {
+        SetErrno();
+        return false;
+      }
+      if (n == 0) {
+        errno = ENOSPC;
+        SetErrno();
+        return false;
+      }
+      p += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  bool Close(int fd) override {
+    if (_close(fd) == 0) return true;
+    SetErrno();
+    return false;
+  }
+
+  int Duplicate(int fd) override {
+    int copy = _dup(fd);
+    if (copy < 0) SetErrno();
+    return copy;
+  }
+
+  bool Remove(const std::string& name) override {
+    if (_unlink(name.c_str()) == 0) return true;
+    SetErrno();
+    return false;
+  }
+
+  int64_t FileSize(int fd) override {
+    struct _stati64 st;
+    if (_fstati64(fd, &st) != 0) {
+      SetErrno();
+      return -1;
+    }
+    if ((st.st_mode & _S_IFMT) != _S_IFREG) {
+      errno = ESPIPE;
+      SetErrno();
+      return -1;
+    }
+    return st.st_size;
+  }
+
+  std::string LastError() override { return last_error_; }
+
+  bool IsCharDevice(int fd) override { return _isatty(fd) != 0; }
+
+  void SetBinaryMode(int fd, bool binary) override { _setmode(fd, binary ? _O_BINARY : _O_TEXT); }
+
+  void ReattachStdinToConsole() override {
+    // "CON" is the console; a process without one (a service, a pipeline
+    // started without a console) gets the null device instead.
+    int fd = _open("CON", _O_RDONLY | _O_TEXT);
+    if (fd < 0) fd = _open("NUL", _O_RDONLY | _O_TEXT);
+    if (fd < 0) return;
+    if (fd != kStdin) {
+      _dup2(fd, kStdin);
+      _close(fd);
+    }
+  }
+
+  FileId IdentifyDescriptor(int fd) override {
+    return IdOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+  }
+
+  FileId IdentifyName(const std::string& name) override {
+    HANDLE h = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    FileId id = IdOfHandle(h);
+    CloseHandle(h);
+    return id;
+  }
+
+  bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) override {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+      SetWin32Error();
+      return false;
+    }
+    size_t before = entries->size();
+    do {
+      DWORD attributes = found.dwFileAttributes;
+      DirEntry entry;
+      entry.name = found.cFileName;
+      entry.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+      entry.directory = attributes & FILE_ATTRIBUTE_DIRECTORY;
+      entry.hidden = attributes & FILE_ATTRIBUTE_HIDDEN;
+      entry.system = attributes & FILE_ATTRIBUTE_SYSTEM;
+      // Every file is taken; a directory only when it is hidden or system.
+      if (entry.directory && !entry.hidden && !entry.system) continue;
+      entries->push_back(std::move(entry));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return entries->size() > before;
+  }
+
+  bool GetFileTimes(const std::string& name, FileTimes* times) override {
+    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      SetWin32Error();
+      return false;
+    }
+    FILETIME creation, access, write;
+    bool ok = GetFileTime(h, &creation, &access, &write);
+    if (ok) {
+      times->creation = {FromFiletime(creation)};
+      times->access = {FromFiletime(access)};
+      times->write = {FromFiletime(write)};
+    } else {
+      SetWin32Error();
+    }
+    CloseHandle(h);
+    return ok;
+  }
+
+  bool SetFileTimes(const std::string& name, const FileTimes& times) override {
+    HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      SetWin32Error();
+      return false;
+    }
+    // An empty time is passed as no time at all, which leaves it unchanged.
+    FILETIME creation = ToFiletime(times.creation);
+    FILETIME access = ToFiletime(times.access);
+    FILETIME write = ToFiletime(times.write);
+    bool ok = SetFileTime(h, times.creation.empty() ? nullptr : &creation,
+                          times.access.empty() ? nullptr : &access,
+                          times.write.empty() ? nullptr : &write);
+    if (!ok) SetWin32Error();
+    CloseHandle(h);
+    return ok;
+  }
+
+  FileTime Now() override {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return {FromFiletime(now)};
+  }
+
+  uint64_t FreeBytes(const char* path) override { return DiskFreeBytes(DriveNumber(path)); }
+
+  void* Allocate(size_t size) override { return std::malloc(size); }
+  void Release(void* block) override { std::free(block); }
+
+  // Messages are always in the system's code page.
+  bool MessagesInUtf8() override { return false; }
+
+ private:
+  void SetErrno() { last_error_ = strerror(errno); }
+  void SetWin32Error() { last_error_ = Win32ErrorText(GetLastError()); }
+
+  std::string last_error_;
+};
+
+}  // namespace
+
+Platform& NativePlatform() {
+  static Win32Platform platform;
+  return platform;
+}
+
+}  // namespace zolt
