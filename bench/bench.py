@@ -158,7 +158,8 @@ def shown(argv):
         if isinstance(a, bytes):
             a = a.decode("cp932")
         a = a.replace("\r", "\\r")
-        if os.path.isabs(a) and os.path.exists(os.path.dirname(a)):
+        full = os.path.join(ROOT, a)
+        if "/" in a and os.path.isdir(os.path.dirname(full)):
             a = os.path.basename(a)
         if any(c in a for c in " \\*{}^/"):
             return "'" + a + "'"
