@@ -77,6 +77,12 @@ def run_once(argv, stdin_path, output, outdir):
     return float(wall), float(cpu), int(rss), int(code)
 
 
+def count_headings(path):
+    """Lines that start with the chapter heading mark."""
+    with open(path, "rb") as f:
+        return sum(1 for line in f if line.startswith(DAI))
+
+
 def count_lines(path):
     n = 0
     with open(path, "rb") as f:
@@ -124,8 +130,11 @@ def make_jobs(text, work, tag):
     work = os.path.relpath(work, ROOT)
     out = os.path.join(work, "out-" + tag)
     merged = os.path.join(work, "merged-" + tag)
+    chapters = count_headings(os.path.join(ROOT, text))
     piece_k = max(1, -(-size // 20 // 1000))  # about 20 pieces
-    piece_lines = max(1, -(-lines // 20))
+    # As many pieces as the pattern split makes, so that the two line
+    # splits differ only in how they find the cut.
+    piece_lines = max(1, -(-lines // max(1, chapters)))
     pieces = os.path.join(out, "x")
     jobs = [
         Job("copy", [text], ["cat", text]),
@@ -144,13 +153,13 @@ def make_jobs(text, work, tag):
         Job("-K", ["-K", text], ["nkf", "-S", "-s", text], kind="kana"),
         Job("-S size", ["-S%d" % piece_k, text, out], ["split", "-b", str(piece_k * 1000), text, pieces],
             output="discard", outdir=out, kind="split"),
-        Job("-SnL", ["-S%dL" % piece_lines, text, out], ["split", "-l", str(piece_lines), text, pieces],
+        Job("-SnL", ["-S%d.4L" % piece_lines, text, out], ["split", "-l", str(piece_lines), text, pieces],
             output="discard", outdir=out, kind="split-lines"),
         Job("-S pattern", ["-S1.4L", b"-#^" + DAI, text, out],
             ["csplit", "-s", "-z", "-n", "4", "-f", pieces, text, b"/^" + DAI + b"/", "{*}"],
             output="discard", outdir=out, kind="split-pattern"),
     ]
-    return jobs, lines
+    return jobs, lines, chapters
 
 
 def shown(argv):
@@ -225,13 +234,8 @@ def main():
     full_dir = os.path.join(args.work, "full")
     os.makedirs(small_dir, exist_ok=True)
     os.makedirs(full_dir, exist_ok=True)
-    jobs, lines = make_jobs(text, full_dir, "full")
-    small_jobs, _ = make_jobs(small, small_dir, "small")
-    chapters = 0
-    with open(text, "rb") as f:
-        for line in f:
-            if line.startswith(DAI):
-                chapters += 1
+    jobs, lines, chapters = make_jobs(text, full_dir, "full")
+    small_jobs, _, _ = make_jobs(small, small_dir, "small")
     if args.jobs:
         wanted = set(args.jobs.split(","))
         keep = [i for i, j in enumerate(jobs) if j.name in wanted]
