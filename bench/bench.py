@@ -19,7 +19,6 @@ import shutil
 import statistics
 import subprocess
 import sys
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -297,8 +296,7 @@ def main():
         ok = ok and zr <= 8 and flat
         verdicts.append(ok)
         rows.append("| %s | `zolt %s` | `%s` | %.3f | %.3f | %.3f | %.3f | **%.2f** | %.1f → %.1f | %.1f | %s | %s |" % (
-            job.name, shown(job.zolt), shown(([] if job.stdin is None else []) + job.peer)
-            + (" < corpus" if job.stdin else ""),
+            job.name, shown(job.zolt), shown(job.peer) + (" < corpus" if job.stdin else ""),
             zw, pw, zc, pc, ratio, sr, zr, pr, "; ".join(targets), "yes" if ok else "**no**"))
 
     now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
