@@ -43,7 +43,8 @@ struct FileTimes {
 };
 
 // Identity of an open file or of a name: two names or descriptors with equal
-// valid identities are the same file.
+// valid identities of regular files are the same file. For a pipe or a device
+// a valid identity may tell no more than that it is no regular file.
 struct FileId {
   bool valid = false;
   bool regular = false;  // a regular file (not a device, pipe or directory)

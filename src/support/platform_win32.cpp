@@ -47,32 +47,38 @@ Fn Kernel32Function(const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, name)));
 }
 
-// Identity of an open handle; invalid when the system cannot tell it (a
-// pipe, a console, the null device). The file-id query comes first: it also
-// answers for handles that were inherited with few access rights, where the
-// older whole-record query can fail. Both answers for one file agree only
-// within one method, so the older query is used only where the newer call
-// does not exist.
+// Identity of an open handle; invalid when the system cannot tell it. A
+// pipe, a console or the null device is known to be no regular file, which
+// is all its identity says (it has no file index; only identities of
+// regular files are ever compared).
+// The file-id query comes first: it also answers for handles that were
+// inherited with few access rights, and so does the standard-information
+// query that tells a directory (the basic-information one needs the right to
+// read attributes, which a handle opened for writing only lacks). Both
+// answers for one file agree only within one method, so the older
+// whole-record query is used only where the newer call does not exist.
 FileId IdOfHandle(HANDLE h) {
   if (h == INVALID_HANDLE_VALUE) return {};
-  bool disk = GetFileType(h) == FILE_TYPE_DISK;
+  SetLastError(NO_ERROR);
+  DWORD type = GetFileType(h);
+  if (type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR) return {};
+  if (type != FILE_TYPE_DISK) return {true, false, 0, 0};
   static const auto by_handle_ex =
       Kernel32Function<GetFileInformationByHandleExFn>("GetFileInformationByHandleEx");
   if (by_handle_ex) {
     FILE_ID_INFO id;
-    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
     if (!by_handle_ex(h, FileIdInfo, &id, sizeof id) ||
-        !by_handle_ex(h, FileBasicInfo, &basic, sizeof basic))
+        !by_handle_ex(h, FileStandardInfo, &standard, sizeof standard))
       return {};
     uint64_t low, high;
     memcpy(&low, id.FileId.Identifier, sizeof low);
     memcpy(&high, id.FileId.Identifier + sizeof low, sizeof high);
-    bool regular = disk && !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    return {true, regular, id.VolumeSerialNumber, low ^ (high * 0x9E3779B97F4A7C15u)};
+    return {true, !standard.Directory, id.VolumeSerialNumber, low ^ (high * 0x9E3779B97F4A7C15u)};
   }
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(h, &info)) return {};
-  bool regular = disk && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  bool regular = !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return {true, regular, info.dwVolumeSerialNumber, index};
 }
@@ -126,12 +132,28 @@ int DriveNumber(const char* path) {
 
 class Win32Platform : public Platform {
  public:
+  // Opened through CreateFileA like every other call that takes a name, so
+  // that all of them accept the same names (a C runtime's own open may take
+  // paths the ANSI calls refuse, and then a file could be copied that the
+  // directory search never found).
   int Open(const std::string& name, OpenMode mode) override {
-    int flags = _O_RDONLY;
-    if (mode == OpenMode::kTruncate) flags = _O_WRONLY | _O_CREAT | _O_TRUNC;
-    if (mode == OpenMode::kAppend) flags = _O_WRONLY | _O_CREAT | _O_APPEND;
-    int fd = _open(name.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-    if (fd < 0) SetErrno();
+    DWORD access = mode == OpenMode::kRead ? GENERIC_READ : GENERIC_WRITE;
+    DWORD disposition = mode == OpenMode::kRead       ? OPEN_EXISTING
+                        : mode == OpenMode::kTruncate ? CREATE_ALWAYS
+                                                      : OPEN_ALWAYS;
+    HANDLE h = CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      SetWin32Error();
+      return -1;
+    }
+    int flags = _O_BINARY | (mode == OpenMode::kRead ? _O_RDONLY : _O_WRONLY);
+    if (mode == OpenMode::kAppend) flags |= _O_APPEND;
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
+    if (fd < 0) {
+      SetErrno();
+      CloseHandle(h);
+    }
     return fd;
   }
 

@@ -1,7 +1,9 @@
 // The pieces only the Win32 build has: drive letters, the console and null
 // devices, text mode, Win32 directory searches with attributes, creation
 // times, 64-bit sizes and Shift-JIS names whose second byte is 0x5C.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <io.h>
 #include <windows.h>
 #include <winioctl.h>
 
@@ -148,6 +150,32 @@ TEST(Win32Devices, ConsoleAndNullAreCharacterDevicesFilesAreNot) {
   EXPECT_FALSE(Sys().IdentifyName(dir / "missing.txt").valid);
   Sys().Close(file);
   Sys().Close(null);
+}
+
+TEST(Win32Identity, PipesAreNoRegularFilesAndWriteOnlyFilesKeepTheirIdentity) {
+  // A pipe has no size and no file index, but is known to be no regular
+  // file: split counts it as an empty input rather than a failed query.
+  int ends[2];
+  ASSERT_EQ(_pipe(ends, 4096, _O_BINARY), 0);
+  for (int fd : ends) {
+    FileId id = Sys().IdentifyDescriptor(fd);
+    EXPECT_TRUE(id.valid);
+    EXPECT_FALSE(id.regular);
+    EXPECT_EQ(Sys().FileSize(fd), -1);
+    Sys().Close(fd);
+  }
+  // A file open for writing only (as a redirected output may be) is still
+  // recognised as the file its name opens; a directory is no regular file.
+  WinTempDir dir;
+  int out = Sys().Open(dir / "out.txt", OpenMode::kAppend);
+  ASSERT_GE(out, 0);
+  FileId by_fd = Sys().IdentifyDescriptor(out);
+  EXPECT_TRUE(by_fd.valid && by_fd.regular);
+  EXPECT_EQ(by_fd, Sys().IdentifyName(dir / "out.txt"));
+  Sys().Close(out);
+  FileId directory = Sys().IdentifyName(dir.path());
+  EXPECT_TRUE(directory.valid);
+  EXPECT_FALSE(directory.regular);
 }
 
 TEST(Win32Devices, TextModeTranslatesNewlinesAndBinaryModeDoesNot) {

@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -129,10 +134,21 @@ TEST(CheckOutputDir, AppendsOneSeparatorAndLeavesAnExistingProbe) {
   EXPECT_EQ(prefix, "");
 }
 
+// Creates a directory named by the bytes of `name` as the system takes them
+// (std::filesystem on Windows reads a narrow name in another encoding than
+// the ANSI code page the program uses).
+bool MakeDirectory(const std::string& name) {
+#ifdef _WIN32
+  return _mkdir(name.c_str()) == 0;
+#else
+  return mkdir(name.c_str(), 0777) == 0;
+#endif
+}
+
 TEST(CheckOutputDir, AppendsTheSeparatorAfterAKanjiEndingIn5C) {
   ScratchDir dir;
   std::string name = dir / "\x95\x5C";
-  fs::create_directory(name);
+  ASSERT_TRUE(MakeDirectory(name));
   std::string prefix;
   ASSERT_EQ(CheckOutputDir(&prefix, name.c_str()), 0);
   EXPECT_EQ(prefix, name + kPathSeparator);
