@@ -46,7 +46,7 @@ class FakePlatform : public Platform {
   size_t largest_allocation = SIZE_MAX;  // larger requests fail
   size_t write_budget = SIZE_MAX;        // bytes writable before writes fail
   bool fail_close = false;
-  std::string fail_close_of;                // closing this named file fails
+  std::string fail_close_of;                // closing this file, opened for writing, fails
   int fail_open_at = 0;                     // the N-th Open (from 1) fails
   int fail_allocation_from = 0;             // the N-th Allocate (from 1) and later fail
   bool fail_find = false;                   // FindFiles finds nothing
@@ -78,6 +78,8 @@ class FakePlatform : public Platform {
   std::optional<std::string> stdin_data;
   // Counters.
   int opens = 0;
+  int failed_writes = 0;  // writes and closes that were made to fail
+  int failed_closes = 0;
   int allocations = 0;
   size_t allocated_blocks = 0;  // blocks allocated and not yet released
 
@@ -90,7 +92,7 @@ class FakePlatform : public Platform {
     if (mode == OpenMode::kTruncate) disk[name].clear();
     if (mode != OpenMode::kRead) disk[name];
     int fd = next_fd_++;
-    files_[fd] = {name, "", 0};
+    files_[fd] = {name, "", 0, mode != OpenMode::kRead};
     return fd;
   }
   int64_t Read(int fd, void* buffer, size_t size) override {
@@ -115,6 +117,7 @@ class FakePlatform : public Platform {
     }
     if (size > write_budget) {
       write_budget = 0;
+      ++failed_writes;
       return false;
     }
     write_budget -= size;
@@ -130,9 +133,10 @@ class FakePlatform : public Platform {
   bool Close(int fd) override {
     auto it = files_.find(fd);
     if (it == files_.end()) return real_.Close(fd) && !fail_close;
-    bool named_failure = !fail_close_of.empty() && it->second.name == fail_close_of;
+    bool fails = fail_close || (it->second.writing && it->second.name == fail_close_of);
+    if (fails) ++failed_closes;
     if (!it->second.name.empty()) files_.erase(it);
-    return !fail_close && !named_failure;
+    return !fails;
   }
   int Duplicate(int fd) override {
     if (fd == kStdin && stdin_data) return AddInput(*stdin_data);
@@ -227,6 +231,7 @@ class FakePlatform : public Platform {
     std::string name;  // a file in `disk`, or empty for a descriptor's own data
     std::string data;
     size_t pos = 0;
+    bool writing = false;
   };
   std::string& Data(MemFile& f) { return f.name.empty() ? f.data : disk[f.name]; }
   FileId IdOf(const std::string& name) {
