@@ -49,6 +49,7 @@ class FakePlatform : public Platform {
   std::string fail_close_of;                // closing this file, opened for writing, fails
   int fail_open_at = 0;                     // the N-th Open (from 1) fails
   int fail_allocation_from = 0;             // the N-th Allocate (from 1) and later fail
+  size_t read_fails_at = SIZE_MAX;          // reading a named file past this offset fails
   bool fail_find = false;                   // FindFiles finds nothing
   bool fail_get_times = false;              // GetFileTimes fails
   bool fail_set_times = false;              // SetFileTimes fails
@@ -100,6 +101,7 @@ class FakePlatform : public Platform {
     if (it == files_.end()) return real_.Read(fd, buffer, size);
     MemFile& f = it->second;
     const std::string& data = Data(f);
+    if (!f.name.empty() && f.pos >= read_fails_at) return -1;
     if (f.pos > data.size()) f.pos = data.size();
     size_t n = std::min({size, data.size() - f.pos, read_chunk});
     if (!read_sizes.empty()) {
