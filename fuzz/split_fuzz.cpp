@@ -59,6 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
   int mode = data[0] % 4;
   int64_t n1 = 1 + data[1] % 64;
+  // A piece of one byte cannot hold a double-byte character; real pieces
+  // are 1000 bytes or more.
+  uint64_t piece_size = static_cast<uint64_t>(n1) + 1;
   uint32_t buffer_size = 2 + data[2] * 4u;
   size_t pattern_length = std::min<size_t>(data[3], size - 4);
   std::string pattern_text(reinterpret_cast<const char*>(data + 4), pattern_length);
@@ -79,7 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(OpenInput(&in, "in"), "input opened");
   PatternHandle pattern;
   bool ok;
-  uint64_t piece_size = static_cast<uint64_t>(n1);
   if (mode == 0) {
     uint64_t full = input.size() / piece_size;
     ok = SplitBySize(&in, "", "p", piece_size, full, input.size() % piece_size);
