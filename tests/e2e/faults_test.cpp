@@ -141,38 +141,6 @@ TEST(Faults, AListFileNamingTheOutputLeavesTheOutputUntouched) {
 // ---------------------------------------------------------------------------
 // Inputs that shrink or grow while they are read.
 
-// Starts zolt in `cwd` with standard output on `out_fd`; returns its pid.
-pid_t Start(const std::string& cwd, const std::vector<std::string>& args, int out_fd) {
-  std::vector<std::string> command;
-  if (const char* runner = getenv("ZOLT_RUNNER"); runner && *runner) {
-    std::istringstream words(runner);
-    for (std::string w; words >> w;) command.push_back(w);
-  }
-  command.push_back(ZoltPath());
-  command.insert(command.end(), args.begin(), args.end());
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(out_fd, 1);
-    dup2(null, 2);
-    if (chdir(cwd.c_str()) != 0) _exit(125);
-    setenv("LC_ALL", "C", 1);
-    std::vector<char*> argv;
-    for (std::string& word : command) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(126);
-  }
-  return pid;
-}
-
-int Wait(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 // Reads `size` bytes (fewer at the end of the input) from `fd`.
 std::string ReadSome(int fd, size_t size) {
   std::string data;
@@ -195,8 +163,8 @@ TEST(Faults, AMergedInputThatShrinksOrGrowsGivesWhatWasThere) {
     WriteFile(d / "a", original);
     WriteFile(d / "b", "END");
     int pipe_fds[2];
-    ASSERT_EQ(pipe(pipe_fds), 0);
-    pid_t pid = Start(d.path(), {"-M", "a", "b"}, pipe_fds[1]);
+    ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
+    int pid = StartZolt({"-M", "a", "b"}, d.path(), pipe_fds[1]);
     close(pipe_fds[1]);
     std::string out = ReadSome(pipe_fds[0], 1 << 20);
     const size_t kept = 4 << 20;
@@ -209,7 +177,7 @@ TEST(Faults, AMergedInputThatShrinksOrGrowsGivesWhatWasThere) {
     }
     out += ReadSome(pipe_fds[0], SIZE_MAX);
     close(pipe_fds[0]);
-    EXPECT_EQ(Wait(pid), 0);
+    EXPECT_EQ(WaitZolt(pid), 0);
     if (grow) {
       EXPECT_TRUE(out == original + "MOREEND") << out.size();
     } else {
@@ -232,7 +200,7 @@ TEST(Faults, ASplitInputThatShrinksOrGrowsGivesWhatWasThere) {
     SCOPED_TRACE(grow ? "grows" : "shrinks");
     TempDir d;
     WriteFile(d / "IN", original);
-    pid_t pid = Start(d.path(), {"-S4096.3", "IN", "."}, 1);
+    int pid = StartZolt({"-S4096.3", "IN", "."}, d.path(), 1);
     usleep(20000);
     if (grow) {
       int fd = open((d / "IN").c_str(), O_WRONLY | O_APPEND);
@@ -241,7 +209,7 @@ TEST(Faults, ASplitInputThatShrinksOrGrowsGivesWhatWasThere) {
     } else {
       ASSERT_EQ(truncate((d / "IN").c_str(), 10 << 20), 0);
     }
-    EXPECT_EQ(Wait(pid), 0);
+    EXPECT_EQ(WaitZolt(pid), 0);
     std::string joined;
     for (const std::string& name : ListDir(d.path()))
       if (name != "IN") joined += ReadFile(d / name);
