@@ -2,11 +2,10 @@
 //
 // Input: a flags byte, the lengths of the files "a", "b.txt" and "c.txt"
 // and of the list file "l", their contents, then the job arguments
-// separated by NUL bytes. The scan must give one item per argument, count
-// its plain inputs and list files, and return the argument count or -1. A
-// whole run that ends with status 0 must have written exactly the inputs
-// the scan found, in argument order, and nothing may stay open or
-// allocated.
+// separated by NUL bytes ("sub/e.txt" and "sub/.f.txt" exist as well). The scan must give one item
+// per argument, count its plain inputs and list files, and return the argument count or -1. A whole
+// run that ends with status 0 must have written exactly the inputs the scan found, in argument
+// order, and nothing may stay open or allocated.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -64,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   disk["b.txt"] = Take(&at, end, data[2]);
   disk["c.txt"] = Take(&at, end, data[3]);
   disk["l"] = Take(&at, end, data[4]);
+  disk["sub/e.txt"] = "E\r\n";
+  disk["sub/.f.txt"] = "F";
   std::vector<std::string> args = {"zolt", "-M"};
   while (at < end && args.size() < 10) {
     const uint8_t* stop = at;

@@ -56,7 +56,8 @@ class FakePlatform : public Platform {
   uint64_t free_bytes = uint64_t{1} << 50;  // kFreeSpaceUnknown: the query fails
   std::vector<std::string> free_paths;      // paths FreeBytes was asked about
   // When not empty, the directory: FindFiles and IdentifyName see only
-  // these names, with their sizes. FindFiles matches wildcards.
+  // these names, with their sizes. FindFiles matches wildcards in the last
+  // component of a pattern and lists names without their directory.
   std::map<std::string, uint64_t> files;
   // With `memory_files` set, named files live in `disk` (name to contents):
   // Open, Remove, FindFiles, IdentifyName and the file times work on it and
@@ -179,11 +180,18 @@ class FakePlatform : public Platform {
   bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) override {
     if (fail_find) return false;
     if (!memory_files && files.empty()) return real_.FindFiles(pattern, entries);
+    // One directory is searched: names in it are given without it.
+    size_t slash = pattern.rfind('/');
+    std::string dir = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
+    std::string leaf_pattern = pattern.substr(dir.size());
     bool found = false;
     auto take = [&](const std::string& name, uint64_t size) {
-      if (name == pattern ||
-          (HasWildcard(pattern.c_str()) && WildcardMatch(pattern.c_str(), name.c_str()))) {
-        entries->push_back({name, size, false, false, false});
+      if (name.compare(0, dir.size(), dir) != 0) return;
+      std::string leaf = name.substr(dir.size());
+      if (leaf.find('/') != std::string::npos) return;
+      if (leaf == leaf_pattern || (HasWildcard(leaf_pattern.c_str()) &&
+                                   WildcardMatch(leaf_pattern.c_str(), leaf.c_str()))) {
+        entries->push_back({leaf, size, false, false, false});
         found = true;
       }
     };
