@@ -1,5 +1,7 @@
 #include "front/zolt_main.h"
 
+#include <string>
+
 #include "filters/case_control.h"
 #include "filters/kana.h"
 #include "filters/newline.h"
@@ -12,6 +14,7 @@
 #include "split/split.h"
 #include "support/messages.h"
 #include "support/platform.h"
+#include "support/texts.h"
 
 namespace zolt {
 
@@ -85,11 +88,14 @@ int ZoltMain(int argc, char** argv) {
     return 1;
   }
   int result = RunFilter(job, newline_type, tab_width, &pair);
-  if (!ReleaseStreams(&pair)) {
-    PrintMessage(Text::kWriteFailed, pair.output.name);
-    return 1;
-  }
-  return result == kJobNotBuilt ? 1 : 0;
+  // A read error ends the input early: what was written is not all of it.
+  bool read_failed = pair.input.error;
+  std::string input_name = pair.redirected ? TextBytes(Text::kStdinName) : names[0];
+  bool written = ReleaseStreams(&pair);
+  if (read_failed) PrintMessage(Text::kReadFailed, input_name);
+  if (!written) PrintMessage(Text::kWriteFailed, pair.output.name);
+  // A filter that failed (a memory shortage) has left its output short.
+  return result == 0 && written && !read_failed ? 0 : 1;
 }
 
 }  // namespace zolt

@@ -15,10 +15,11 @@ namespace zolt {
 
 namespace {
 
-// Without a pattern a piece ends after its n1-th LF, and a new one opens
-// when the next chunk that ends a line comes. So the chunks matter only
-// after the n1-th LF of a piece; up to it the input is copied in runs
-// straight from the input buffer.
+// Without a pattern a piece ends after its n1-th LF, and the next one opens
+// where the next line starts, so a line longer than a chunk is never cut in
+// two; a last line without LF stays in the piece before it. The chunks
+// matter only after the n1-th LF of a piece; up to it the input is copied
+// in runs straight from the input buffer.
 bool SplitByLineCount(InStream* input, const std::string& prefix, const std::string& base,
                       int64_t n1) {
   int number = 0;
@@ -60,7 +61,9 @@ bool SplitByLineCount(InStream* input, const std::string& prefix, const std::str
     }
     int64_t size = ReadLine(input, WorkBuffer, WorkBufferSize);
     if (size < 0) break;
-    if (WorkBuffer[size - 1] == '\n') {
+    bool ends_line = WorkBuffer[size - 1] == '\n';
+    bool goes_on = ends_line || static_cast<uint64_t>(size) + 1 == WorkBufferSize;
+    if (goes_on) {
       if (!ClosePiece(&piece, name)) return false;
       number += 1;
       if (number > PieceMax) {
@@ -69,7 +72,7 @@ bool SplitByLineCount(InStream* input, const std::string& prefix, const std::str
       }
       name = PieceName(prefix, base, number);
       if (!CreatePiece(&piece, name)) return false;
-      count = 1;
+      count = ends_line ? 1 : 0;
     }
     if (!WritePieceBytes(&piece, name, WorkBuffer, static_cast<size_t>(size))) return false;
   }

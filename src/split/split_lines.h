@@ -12,7 +12,8 @@ namespace zolt {
 
 // Reads the input in chunks (a line through its LF, at most
 // WorkBufferSize - 1 bytes) and writes them to numbered pieces. Without a
-// pattern (null) a piece holds n1 complete lines; with one, a new piece starts at
+// pattern (null) a piece holds n1 complete lines and the next piece starts
+// with the first chunk of the next line; with one, a new piece starts at
 // every n1-th matching chunk after the first chunk of the input (the
 // matching chunk is left out when KeepMatchLine is false). Every byte of a
 // chunk is written; the pattern sees the chunk up to its first NUL byte.

@@ -272,6 +272,41 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
   return result;
 }
 
+int StartZolt(const std::vector<std::string>& args, const std::string& cwd, int out_fd) {
+  std::vector<std::string> command;
+  if (const char* runner = getenv("ZOLT_RUNNER"); runner && *runner) {
+    std::istringstream words(runner);
+    for (std::string w; words >> w;) command.push_back(w);
+  }
+  command.push_back(ZoltPath());
+  command.insert(command.end(), args.begin(), args.end());
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork");
+  if (pid == 0) {
+    int null = open("/dev/null", O_RDWR);
+    Place(null, 0);
+    Place(out_fd, 1);
+    int err = open("/dev/null", O_WRONLY);
+    Place(err, 2);
+    if (chdir(cwd.c_str()) != 0) _exit(125);
+    setenv("LC_ALL", "C", 1);
+    signal(SIGPIPE, SIG_DFL);
+    std::vector<char*> argv;
+    for (std::string& word : command) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+int WaitZolt(int pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 TempDir::TempDir() {
   char tmpl[] = "/tmp/zolt-e2e-XXXXXX";
   if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");

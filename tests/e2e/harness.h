@@ -67,6 +67,14 @@ void SetZoltPath(const std::string& path);
 // Runs zolt with `args` (not including the program name), under LC_ALL=C.
 RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& options = {});
 
+// Starts zolt with `args` in the directory `cwd`, standard input on the null
+// device, standard output on `out_fd` and standard error discarded, and
+// returns at once with its process id (for tests that act while it runs).
+// Descriptors the test holds are inherited unless they are close-on-exec.
+int StartZolt(const std::vector<std::string>& args, const std::string& cwd, int out_fd);
+// Waits for a process started by StartZolt; its exit status, or 128 + signal.
+int WaitZolt(int pid);
+
 // A fresh empty directory for one test, removed with its contents at the end.
 class TempDir {
  public:

@@ -3,60 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "filter_harness.h"
+#include "filter_references.h"
 #include "front/parse_switch.h"
 
 namespace zolt {
 namespace {
 
 using testing::CheckAgainstReference;
+using namespace testing;
 using testing::RunJob;
-
-bool IsLead(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-// One byte at a time: a lead byte and the byte after it pass as they are
-// (a lead byte at the very end too); other letters change case.
-std::string ReferenceCase(const std::string& in, bool lower) {
-  std::string out;
-  int pending = -1;
-  for (char c : in) {
-    unsigned char b = static_cast<unsigned char>(c);
-    if (pending >= 0) {
-      out += static_cast<char>(pending);
-      out += c;
-      pending = -1;
-    } else if (IsLead(b)) {
-      pending = b;
-    } else if (lower && b >= 'A' && b <= 'Z') {
-      out += static_cast<char>(b + 0x20);
-    } else if (!lower && b >= 'a' && b <= 'z') {
-      out += static_cast<char>(b - 0x20);
-    } else {
-      out += c;
-    }
-  }
-  if (pending >= 0) out += static_cast<char>(pending);
-  return out;
-}
-
-// One byte at a time, with the previous byte p: LF writes CR LF after a CR,
-// else LF; CR and other control codes except TAB write nothing.
-std::string ReferenceDeleteControl(const std::string& in) {
-  std::string out;
-  int p = -1;
-  for (char c : in) {
-    unsigned char b = static_cast<unsigned char>(c);
-    if (b == '\n') {
-      if (p == '\r') out += '\r';
-      out += '\n';
-    } else if (b == '\t' || (b >= 0x20 && b != 0x7F)) {
-      out += c;
-    }
-    p = b;
-  }
-  return out;
-}
 
 std::string Lower(const std::string& in) {
   return RunJob([](StreamPair* p) { return ChangeCase(p, kJobLower); }, in).out;

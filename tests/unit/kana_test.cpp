@@ -3,73 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "filter_harness.h"
+#include "filter_references.h"
 
 namespace zolt {
 namespace {
 
 using testing::CheckAgainstReference;
+using namespace testing;
 using testing::RunJob;
-
-bool IsLead(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-void Put(std::string* out, unsigned code) {
-  *out += static_cast<char>(code >> 8);
-  *out += static_cast<char>(code & 0xFF);
-}
-
-// One byte at a time, with nothing, a lead byte or a katakana pending; a
-// lead byte still pending at the end is written.
-std::string ReferenceKana(const std::string& in) {
-  std::string out;
-  int lead = -1;
-  int kana = -1;
-  for (char c : in) {
-    unsigned char b = static_cast<unsigned char>(c);
-    if (lead >= 0) {
-      out += static_cast<char>(lead);
-      out += c;
-      lead = -1;
-      continue;
-    }
-    if (kana >= 0) {
-      unsigned full = KanaTable(static_cast<unsigned char>(kana));
-      bool voiced = (kana >= 0xB6 && kana <= 0xC4) || (kana >= 0xCA && kana <= 0xCE);
-      bool semi = kana >= 0xCA && kana <= 0xCE;
-      kana = -1;
-      if (b == 0xDE) {
-        if (voiced) {
-          Put(&out, full + 1);
-        } else {
-          Put(&out, full);
-          Put(&out, 0x814A);
-        }
-        continue;
-      }
-      if (b == 0xDF) {
-        if (semi) {
-          Put(&out, full + 2);
-        } else {
-          Put(&out, full);
-          Put(&out, 0x814B);
-        }
-        continue;
-      }
-      Put(&out, full);
-    }
-    if (IsLead(b)) {
-      lead = b;
-    } else if (b >= 0xA1 && b <= 0xDE) {
-      kana = b;
-    } else {
-      out += c;
-    }
-  }
-  if (kana >= 0) Put(&out, KanaTable(static_cast<unsigned char>(kana)));
-  if (lead >= 0) out += static_cast<char>(lead);
-  return out;
-}
 
 std::string K(const std::string& in) {
   return RunJob(Kana, in).out;

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "filter_harness.h"
+#include "filter_references.h"
 
 namespace zolt {
 namespace {
 
 using testing::CheckAgainstReference;
+using namespace testing;
 using testing::RunJob;
 
 std::string Crconv(const std::string& in, int type, size_t chunk = SIZE_MAX) {
@@ -15,37 +17,6 @@ std::string Crconv(const std::string& in, int type, size_t chunk = SIZE_MAX) {
 }
 std::string Join(const std::string& in, size_t chunk = SIZE_MAX) {
   return RunJob([](StreamPair* p) { return zolt::Join(p); }, in, {chunk}).out;
-}
-
-// Byte-at-a-time references, written from the description of each filter.
-std::string ReferenceCrconv(const std::string& in, int type) {
-  const std::string nl = type == 1 ? "\r\n" : type == 2 ? "\n" : "\r";
-  std::string out;
-  bool after_cr = false;
-  for (char b : in) {
-    if (b == '\r') {
-      out += nl;
-      after_cr = true;
-    } else if (b == '\n') {
-      if (!after_cr) out += nl;
-      after_cr = false;
-    } else {
-      out += b;
-      after_cr = false;
-    }
-  }
-  return out;
-}
-
-std::string ReferenceJoin(const std::string& in) {
-  std::string out;
-  char previous = 0;
-  for (char b : in) {
-    if (b == '\n' && previous != '\r') out += b;
-    if (b != '\r' && b != '\n') out += b;
-    previous = b;
-  }
-  return out;
 }
 
 TEST(Crconv, ConvertsEveryNewlineFormToTheChosenOne) {

@@ -285,11 +285,13 @@ TEST_F(SizeCutterTest, RandomInputsMatchTheBoundaryRuleAndJoinBack) {
 }
 
 // The line cutter read chunk by chunk: at most buffer - 1 bytes through the
-// first LF; a chunk ending in LF completes a line, and the line after the
-// n1-th of a piece opens the next piece with its last chunk.
+// first LF. A piece holds n1 lines; the next piece opens at the first chunk
+// of the next line, unless that chunk is the short, unterminated end of the
+// input, which stays where it is.
 std::vector<std::string> ExpectedLinePieces(const std::string& data, int64_t n1, size_t buffer) {
   std::vector<std::string> pieces(1);
   int64_t count = 0;
+  bool starts_line = true;
   size_t pos = 0;
   while (pos < data.size()) {
     size_t lf = data.find('\n', pos);
@@ -297,13 +299,15 @@ std::vector<std::string> ExpectedLinePieces(const std::string& data, int64_t n1,
     take = std::min(take, buffer - 1);
     std::string chunk = data.substr(pos, take);
     pos += take;
-    bool event = chunk.back() == '\n';
-    if (event && count == n1) {
+    bool ends_line = chunk.back() == '\n';
+    bool goes_on = ends_line || chunk.size() == buffer - 1;
+    if (starts_line && count == n1 && goes_on) {
       pieces.emplace_back();
       count = 0;
     }
-    if (event) ++count;
+    if (ends_line) ++count;
     pieces.back() += chunk;
+    starts_line = ends_line;
   }
   return pieces;
 }

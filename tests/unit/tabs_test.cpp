@@ -3,34 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "filter_harness.h"
+#include "filter_references.h"
 
 namespace zolt {
 namespace {
 
 using testing::CheckAgainstReference;
+using namespace testing;
 using testing::RunJob;
-
-// One byte at a time: a TAB moves to the next stop; the column returns to 0
-// after every LF and after a CR that is not followed by LF.
-std::string ReferenceTabs(const std::string& in, int n) {
-  std::string out;
-  long long column = 0;
-  int previous = -1;
-  for (char c : in) {
-    if (previous == '\r' && c != '\n') column = 0;
-    if (c == '\t') {
-      long long k = n - column % n;
-      out.append(static_cast<size_t>(k), ' ');
-      column += k;
-    } else {
-      out += c;
-      ++column;
-    }
-    if (c == '\n') column = 0;
-    previous = static_cast<unsigned char>(c);
-  }
-  return out;
-}
 
 std::string T(int n, const std::string& in) {
   return RunJob([n](StreamPair* p) { return Tab2space(p, n); }, in).out;

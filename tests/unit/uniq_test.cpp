@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "filter_harness.h"
+#include "filter_references.h"
 #include "front/parse_switch.h"
 #include "support/texts.h"
 
@@ -10,35 +11,9 @@ namespace zolt {
 namespace {
 
 using testing::CheckAgainstReference;
+using namespace testing;
 using testing::FilterRun;
 using testing::RunJob;
-
-char FoldLetter(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
-}
-
-// Whole lines (through LF, or to the end), each written unless it equals the
-// line before it.
-std::string ReferenceUniq(const std::string& in, bool fold) {
-  std::string out;
-  std::string previous;
-  size_t start = 0;
-  while (start < in.size()) {
-    size_t lf = in.find('\n', start);
-    size_t end = lf == std::string::npos ? in.size() : lf + 1;
-    std::string line = in.substr(start, end - start);
-    std::string a = line;
-    std::string b = previous;
-    if (fold) {
-      for (char& c : a) c = FoldLetter(c);
-      for (char& c : b) c = FoldLetter(c);
-    }
-    if (a != b) out += line;
-    previous = line;
-    start = end;
-  }
-  return out;
-}
 
 // Lines drawn from a small set, in letter-case variants, so that runs of
 // equal lines, prefixes of lines and near misses are common.

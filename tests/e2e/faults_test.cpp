@@ -1,0 +1,285 @@
+// Real faults end to end: a directory as input, list files that name
+// themselves or the output, inputs that change size during the run, a
+// read-only output directory and one on a nearly full file system.
+//
+// The mounts need root and a system that allows them (tmpfs); where it does
+// not, those tests are skipped with the reason.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/harness.h"
+
+namespace e2e {
+namespace {
+
+std::string Msg(const std::string& utf8_text, const std::string& variable = "") {
+  return Sjis(utf8_text) + variable + "\n";
+}
+
+RunResult RunIn(const TempDir& dir, const std::vector<std::string>& args, RunOptions options = {}) {
+  options.cwd = dir.path();
+  if (options.input == Input::kTerminal) options.input = Input::kDevNull;
+  return RunZolt(args, options);
+}
+
+// Bytes that show where they came from: every 8-byte group holds its offset.
+std::string Numbered(size_t size) {
+  std::string data;
+  data.reserve(size + 16);
+  char group[16];
+  for (size_t at = 0; data.size() < size; at += 8) {
+    std::snprintf(group, sizeof group, "%07zx\n", at / 8 % 0xFFFFFFF);
+    data += group;
+  }
+  data.resize(size);
+  return data;
+}
+
+// A small tmpfs mounted on a fresh directory for one test, unmounted at the
+// end. `ok` is false (with `why`) when the system does not allow it.
+class SmallTmpfs {
+ public:
+  explicit SmallTmpfs(const std::string& path, const std::string& options) : path_(path) {
+    if (geteuid() != 0) {
+      why = "mounting a tmpfs needs root";
+      return;
+    }
+    mkdir(path.c_str(), 0755);
+    if (mount("tmpfs", path.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+      why = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
+      return;
+    }
+    ok = true;
+  }
+  ~SmallTmpfs() {
+    if (ok) umount2(path_.c_str(), MNT_DETACH);
+  }
+  // Remounts the file system read-only.
+  bool MakeReadOnly() {
+    return mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+  bool ok = false;
+  std::string why;
+
+ private:
+  std::string path_;
+};
+
+// ---------------------------------------------------------------------------
+// A directory where a file is expected.
+
+TEST(Faults, ADirectoryAsInputIsAFailureForEveryJob) {
+  TempDir d;
+  mkdir((d / "DIR").c_str(), 0755);
+  WriteFile(d / "b", "b");
+  RunResult r = RunIn(d, {"-Cu", "DIR", "OUT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, Banner() + Msg("ファイルが読み込めません: ", "DIR"));
+  EXPECT_EQ(ReadFile(d / "OUT"), "");
+
+  RunOptions from_dir;
+  from_dir.input = Input::kFile;
+  from_dir.stdin_path = d / "DIR";
+  r = RunIn(d, {"-U"}, from_dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, Banner() + Msg("ファイルが読み込めません: ", "stdin"));
+
+  r = RunIn(d, {"-M", "DIR", "b", "-o", "OUT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(Msg("ファイルがオープンできません: ", "DIR")), std::string::npos) << r.err;
+
+  r = RunIn(d, {"-S1", "DIR"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, Banner() + Msg("ファイルが変です (^^; : ", "DIR"));
+  EXPECT_EQ(ListDir(d.path()), (std::vector<std::string>{"DIR", "OUT", "b"}));
+}
+
+// ---------------------------------------------------------------------------
+// List files that name themselves or the output.
+
+TEST(Faults, AListFileNamingItselfIsCopiedLikeAnyInput) {
+  TempDir d;
+  WriteFile(d / "LIST", "LIST\r\na\r\n");
+  WriteFile(d / "a", "A");
+  RunResult r = RunIn(d, {"-M", "@LIST", "-o", "OUT"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(d / "OUT"), "LIST\r\na\r\nA");
+}
+
+TEST(Faults, AListFileNamingTheOutputLeavesTheOutputUntouched) {
+  TempDir d;
+  WriteFile(d / "LIST", "a\nOUT\n");
+  WriteFile(d / "a", "A");
+  WriteFile(d / "OUT", "precious");
+  for (const char* option : {"-oOUT", "-o+OUT"}) {
+    RunResult r = RunIn(d, {"-M", "@LIST", option});
+    EXPECT_EQ(r.status, 1) << option;
+    EXPECT_NE(r.err.find(Msg("入力ファイルと出力ファイルが同名ファイルです!", "OUT")),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadFile(d / "OUT"), "precious");
+  }
+  // The list file itself as the output.
+  RunResult r = RunIn(d, {"-M", "@LIST", "a", "-o", "LIST"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(d / "LIST"), "a\nOUT\n");
+}
+
+// ---------------------------------------------------------------------------
+// Inputs that shrink or grow while they are read.
+
+// Reads `size` bytes (fewer at the end of the input) from `fd`.
+std::string ReadSome(int fd, size_t size) {
+  std::string data;
+  char block[65536];
+  while (data.size() < size) {
+    ssize_t n = read(fd, block, std::min(sizeof block, size - data.size()));
+    if (n <= 0) break;
+    data.append(block, static_cast<size_t>(n));
+  }
+  return data;
+}
+
+// A merge to a pipe that the test holds back: the input changes after the
+// first megabyte has come out, while zolt is still copying it.
+TEST(Faults, AMergedInputThatShrinksOrGrowsGivesWhatWasThere) {
+  const std::string original = Numbered(16 << 20);
+  for (bool grow : {false, true}) {
+    SCOPED_TRACE(grow ? "grows" : "shrinks");
+    TempDir d;
+    WriteFile(d / "a", original);
+    WriteFile(d / "b", "END");
+    int pipe_fds[2];
+    ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
+    int pid = StartZolt({"-M", "a", "b"}, d.path(), pipe_fds[1]);
+    close(pipe_fds[1]);
+    std::string out = ReadSome(pipe_fds[0], 1 << 20);
+    const size_t kept = 4 << 20;
+    if (grow) {
+      int fd = open((d / "a").c_str(), O_WRONLY | O_APPEND);
+      ASSERT_EQ(write(fd, "MORE", 4), 4);
+      close(fd);
+    } else {
+      ASSERT_EQ(truncate((d / "a").c_str(), kept), 0);
+    }
+    out += ReadSome(pipe_fds[0], SIZE_MAX);
+    close(pipe_fds[0]);
+    EXPECT_EQ(WaitZolt(pid), 0);
+    if (grow) {
+      EXPECT_TRUE(out == original + "MOREEND") << out.size();
+    } else {
+      // Whatever was read before the cut, then b: never a byte from nowhere.
+      ASSERT_GE(out.size(), 3u);
+      EXPECT_EQ(out.substr(out.size() - 3), "END");
+      std::string copied = out.substr(0, out.size() - 3);
+      EXPECT_GE(copied.size(), size_t{1} << 20);
+      EXPECT_LE(copied.size(), original.size());
+      EXPECT_TRUE(original.compare(0, copied.size(), copied) == 0) << "not a prefix";
+    }
+  }
+}
+
+// A split whose input changes under it: whenever the change lands, the
+// pieces joined are the input as it was read, and the run ends normally.
+TEST(Faults, ASplitInputThatShrinksOrGrowsGivesWhatWasThere) {
+  const std::string original = Numbered(64 << 20);
+  for (bool grow : {false, true}) {
+    SCOPED_TRACE(grow ? "grows" : "shrinks");
+    TempDir d;
+    WriteFile(d / "IN", original);
+    int pid = StartZolt({"-S4096.3", "IN", "."}, d.path(), 1);
+    usleep(20000);
+    if (grow) {
+      int fd = open((d / "IN").c_str(), O_WRONLY | O_APPEND);
+      ASSERT_EQ(write(fd, "MORE", 4), 4);
+      close(fd);
+    } else {
+      ASSERT_EQ(truncate((d / "IN").c_str(), 10 << 20), 0);
+    }
+    EXPECT_EQ(WaitZolt(pid), 0);
+    std::string joined;
+    for (const std::string& name : ListDir(d.path()))
+      if (name != "IN") joined += ReadFile(d / name);
+    // Pieces hold the size measured at the start, so what is appended later
+    // is not in them (unless the change came before the measure); what is
+    // cut off later is missing from them.
+    std::string changed = grow ? original + "MORE" : original.substr(0, 10 << 20);
+    std::string longest = grow ? changed : original;
+    EXPECT_LE(joined.size(), longest.size());
+    EXPECT_TRUE(longest.compare(0, joined.size(), joined) == 0) << "not a prefix";
+    EXPECT_GE(joined.size(), std::min(changed.size(), original.size()));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Output directories that cannot take the output.
+
+TEST(Faults, AReadOnlyOutputDirectoryIsRefused) {
+  TempDir d;
+  WriteFile(d / "IN.TXT", std::string(2500, 'r') + "\n");
+  WriteFile(d / "b", "b");
+  SmallTmpfs fs(d / "RO", "size=1m");
+  if (!fs.ok) GTEST_SKIP() << fs.why;
+  if (!fs.MakeReadOnly()) GTEST_SKIP() << "cannot remount the tmpfs read-only";
+
+  RunResult r = RunIn(d, {"-S1", "IN.TXT", "RO"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, Banner() + Msg("ディレクトリが見つかりません: ", "RO"));
+
+  r = RunIn(d, {"-M", "IN.TXT", "b", "-o", "RO/OUT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(Msg("ファイルがオープンできません: ", "RO/OUT")), std::string::npos)
+      << r.err;
+
+  r = RunIn(d, {"-Cu", "IN.TXT", "RO/OUT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ListDir(d / "RO"), std::vector<std::string>{});
+}
+
+TEST(Faults, ANearlyFullOutputDirectoryReportsTheFailedWrite) {
+  TempDir d;
+  SmallTmpfs fs(d / "SMALL", "size=256k");
+  if (!fs.ok) GTEST_SKIP() << fs.why;
+  // 100 pieces of 1,000 bytes pass the free-space check (100,000 bytes) but
+  // take a 4 KiB page each, more than the file system holds.
+  std::string input = Numbered(100000);
+  WriteFile(d / "IN.TXT", input);
+  RunResult r = RunIn(d, {"-S1.3", "IN.TXT", "SMALL"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(Sjis("<error> 出力ファイルに書き込めません!: ") + "SMALL/IN._"),
+            std::string::npos)
+      << r.err;
+  std::string joined;
+  for (const std::string& name : ListDir(d / "SMALL")) joined += ReadFile(d / "SMALL/" + name);
+  EXPECT_LT(joined.size(), input.size());
+  EXPECT_TRUE(input.compare(0, joined.size(), joined) == 0);
+
+  // A filter and a merge into the full file system.
+  WriteFile(d / "BIG", Numbered(512 << 10));
+  r = RunIn(d, {"-Cd", "BIG", "SMALL/OUT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, Banner() + Msg("<error> 出力ファイルに書き込めません!: ", "SMALL/OUT"));
+  RunOptions to_small;
+  to_small.output = Output::kFile;
+  to_small.stdout_path = d / "SMALL/MERGED";
+  r = RunIn(d, {"-M", "BIG", "IN.TXT"}, to_small);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(Msg("<error> 出力ファイルに書き込めません!: ", "stdout")), std::string::npos)
+      << r.err;
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,139 @@
+// Large data: a line of a thousand million bytes through the duplicate-line
+// filter and the tab expansion, and a million empty lines cut one per piece.
+// Set ZOLT_SKIP_LARGE to skip them (the valgrind run does); each also skips
+// itself when the temporary directory lacks room. The long line takes about
+// 15 s in the release build but minutes in an unoptimised one, where it runs
+// only when ZOLT_LARGE is set.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "e2e/harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr size_t kGigabyte = 1000 * 1000 * 1000;
+
+bool SkipLarge() {
+  return std::getenv("ZOLT_SKIP_LARGE") != nullptr;
+}
+
+// True in a build without optimisation (the tests and the program are
+// built alike).
+bool Unoptimised() {
+#ifdef NDEBUG
+  return false;
+#else
+  return true;
+#endif
+}
+
+bool HasRoom(const std::string& path, unsigned long long bytes) {
+  struct statvfs vfs {};
+  return statvfs(path.c_str(), &vfs) == 0 &&
+         static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize >= bytes;
+}
+
+// Writes `size` bytes made of `unit` repeated (size a multiple of its length).
+void WriteRepeated(const std::string& path, const std::string& unit, size_t size) {
+  std::string block;
+  while (block.size() < (1 << 20)) block += unit;
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  for (size_t left = size; left > 0;) {
+    size_t n = std::min(left, block.size());
+    ASSERT_EQ(write(fd, block.data(), n), static_cast<ssize_t>(n));
+    left -= n;
+  }
+  close(fd);
+}
+
+// Runs zolt with `args` in `dir` and checks that its standard output is
+// `unit` repeated to `size` bytes, without holding the output in memory.
+void ExpectRepeatedOutput(const TempDir& dir, const std::vector<std::string>& args,
+                          const std::string& unit, size_t size) {
+  int pipe_fds[2];
+  ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
+  int pid = StartZolt(args, dir.path(), pipe_fds[1]);
+  close(pipe_fds[1]);
+  // The output repeats with the period of `period` as well.
+  std::string period = unit;
+  while (period.size() < (1 << 20)) period += unit;
+  std::vector<char> block(1 << 20);
+  size_t total = 0;
+  bool same = true;
+  for (;;) {
+    ssize_t n = read(pipe_fds[0], block.data(), block.size());
+    if (n <= 0) break;
+    for (size_t at = 0; same && at < static_cast<size_t>(n);) {
+      size_t phase = (total + at) % period.size();
+      size_t length = std::min(static_cast<size_t>(n) - at, period.size() - phase);
+      if (std::memcmp(block.data() + at, period.data() + phase, length) != 0) {
+        same = false;
+        ADD_FAILURE() << "output differs after byte " << total + at;
+      }
+      at += length;
+    }
+    total += static_cast<size_t>(n);
+  }
+  close(pipe_fds[0]);
+  EXPECT_EQ(WaitZolt(pid), 0);
+  EXPECT_EQ(total, size);
+}
+
+TEST(Large, AThousandMillionByteLineThroughUniqAndTabs) {
+  if (SkipLarge()) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
+  if (Unoptimised() && !std::getenv("ZOLT_LARGE"))
+    GTEST_SKIP() << "minutes in an unoptimised build; set ZOLT_LARGE to run it";
+  TempDir dir;
+  if (!HasRoom(dir.path(), 2 * kGigabyte)) GTEST_SKIP() << "less than 2 GB free";
+  // One line, no LF: "abc" and a TAB, over and over.
+  WriteRepeated(dir / "LINE", "abc\t", kGigabyte);
+  ExpectRepeatedOutput(dir, {"-U", "LINE"}, "abc\t", kGigabyte);
+  ExpectRepeatedOutput(dir, {"-T8", "LINE"}, "abc     ", 2 * kGigabyte);
+
+  // The same line twice, LF-terminated: the second copy is folded away.
+  WriteRepeated(dir / "TWICE", std::string(499999999, 'x') + "\n", kGigabyte);
+  ExpectRepeatedOutput(dir, {"-U", "TWICE"}, std::string(499999999, 'x') + "\n", kGigabyte / 2);
+}
+
+TEST(Large, AMillionEmptyLinesOnePerPiece) {
+  if (SkipLarge()) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
+  TempDir dir;
+  WriteRepeated(dir / "EMPTY", "\n", 1000000);
+  // Two digits: pieces 00 to 99, then the piece numbers are used up.
+  RunOptions options;
+  options.cwd = dir.path();
+  options.input = Input::kDevNull;
+  RunResult r = RunZolt({"-S1L", "EMPTY", "."}, options);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(Sjis("分割サイズが小さすぎます: ") + "\n"), std::string::npos);
+  std::vector<std::string> names = ListDir(dir.path());
+  ASSERT_EQ(names.size(), 101u);
+  EXPECT_EQ(names[1], "EMPTY._00");
+  EXPECT_EQ(names[100], "EMPTY._99");
+  EXPECT_EQ(ReadFile(dir / "EMPTY._99"), "\n");
+
+  // Five digits and ten lines a piece: exactly pieces 00000 to 99999.
+  TempDir wide;
+  WriteRepeated(wide / "EMPTY", "\n", 1000000);
+  options.cwd = wide.path();
+  r = RunZolt({"-S10.5L", "EMPTY", "."}, options);
+  EXPECT_EQ(r.status, 0);
+  names = ListDir(wide.path());
+  ASSERT_EQ(names.size(), 100001u);
+  EXPECT_EQ(names[1], "EMPTY._00000");
+  EXPECT_EQ(names[100000], "EMPTY._99999");
+  EXPECT_EQ(ReadFile(wide / "EMPTY._54321"), std::string(10, '\n'));
+}
+
+}  // namespace
+}  // namespace e2e
