@@ -104,6 +104,8 @@ class ScratchDir {
   fs::path path_;
 };
 
+std::vector<std::string> Pieces(const ScratchDir& dir);
+
 void Write(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -137,6 +139,17 @@ TEST(CheckOutputDir, AppendsOneSeparatorAndLeavesAnExistingProbe) {
   EXPECT_EQ(CheckOutputDir(&prefix, ""), 0);
   fs::current_path(here);
   EXPECT_EQ(prefix, "");
+}
+
+// The pieces p._000, p._001, ... found in `dir`.
+std::vector<std::string> Pieces(const ScratchDir& dir) {
+  std::vector<std::string> pieces;
+  for (int n = 0;; ++n) {
+    std::string digits = std::to_string(n);
+    std::string name = dir / ("p._" + std::string(3 - digits.size(), '0') + digits);
+    if (!fs::exists(name)) return pieces;
+    pieces.push_back(Read(name));
+  }
 }
 
 // Creates and removes a directory named by the bytes of `name` as the
@@ -242,14 +255,7 @@ class SizeCutterTest : public ::testing::Test {
     FreeWorkBuffer();
     SetPieceDigits(2);
     EXPECT_TRUE(ok);
-    std::vector<std::string> pieces;
-    for (int n = 0;; ++n) {
-      std::string digits = std::to_string(n);
-      std::string name = dir / ("p._" + std::string(3 - digits.size(), '0') + digits);
-      if (!fs::exists(name)) break;
-      pieces.push_back(Read(name));
-    }
-    return pieces;
+    return Pieces(dir);
   }
 };
 
@@ -312,6 +318,30 @@ std::vector<std::string> ExpectedLinePieces(const std::string& data, int64_t n1,
   return pieces;
 }
 
+// Runs the line cutter (or the pattern cutter when `pattern` is given)
+// over `data` read in random sizes with a work buffer of `buffer` bytes.
+std::vector<std::string> CutByLines(std::mt19937& rng, const std::string& data, int64_t n1,
+                                    uint32_t buffer, const char* pattern, bool keep) {
+  ScratchDir dir;
+  {
+    FakePlatform fake;
+    for (int i = 0; i < 20; ++i) fake.read_sizes.push_back(1 + rng() % 90);
+    InStream in;
+    AttachInput(&in, fake.AddInput(data), true);
+    SetPieceDigits(3);
+    KeepMatchLine = keep;
+    EXPECT_EQ(AllocWorkBuffer(buffer), 0);
+    PatternHandle compiled = pattern ? CompileOnce(pattern) : nullptr;
+    EXPECT_TRUE(SplitByLines(&in, dir.str() + kPathSeparator, "p", n1, compiled.get()));
+    FreeWorkBuffer();
+    SetPieceDigits(2);
+    KeepMatchLine = true;
+    CloseInput(&in);
+    EXPECT_FALSE(fake.err.empty());  // the piece names
+  }
+  return Pieces(dir);
+}
+
 TEST(LineCutter, RandomInputsAndReadSizesMatchTheChunkRule) {
   std::mt19937 rng(5);
   for (int round = 0; round < 150; ++round) {
@@ -320,28 +350,8 @@ TEST(LineCutter, RandomInputsAndReadSizesMatchTheChunkRule) {
     int64_t n1 = 1 + rng() % 6;
     uint32_t buffer = 2 + rng() % 40;
     SCOPED_TRACE(::testing::Message() << "round " << round << " n1 " << n1 << " buffer " << buffer);
-    ScratchDir dir;
-    std::vector<std::string> pieces;
-    {
-      FakePlatform fake;
-      for (int i = 0; i < 20; ++i) fake.read_sizes.push_back(1 + rng() % 90);
-      InStream in;
-      AttachInput(&in, fake.AddInput(data), true);
-      SetPieceDigits(3);
-      ASSERT_EQ(AllocWorkBuffer(buffer), 0);
-      EXPECT_TRUE(SplitByLines(&in, dir.str() + kPathSeparator, "p", n1, nullptr));
-      FreeWorkBuffer();
-      SetPieceDigits(2);
-      CloseInput(&in);
-      EXPECT_FALSE(fake.err.empty());  // the piece names
-    }
-    for (int n = 0;; ++n) {
-      std::string digits = std::to_string(n);
-      std::string name = dir / ("p._" + std::string(3 - digits.size(), '0') + digits);
-      if (!fs::exists(name)) break;
-      pieces.push_back(Read(name));
-    }
-    EXPECT_EQ(pieces, ExpectedLinePieces(data, n1, buffer));
+    EXPECT_EQ(CutByLines(rng, data, n1, buffer, nullptr, true),
+              ExpectedLinePieces(data, n1, buffer));
   }
 }
 
@@ -389,30 +399,8 @@ TEST(PatternCutter, RandomInputsAndReadSizesMatchTheChunkRule) {
     bool keep = rng() % 2 == 0;
     SCOPED_TRACE(::testing::Message() << "round " << round << " n1 " << n1 << " buffer " << buffer
                                       << " pattern " << pattern << " keep " << keep);
-    ScratchDir dir;
-    {
-      FakePlatform fake;
-      for (int i = 0; i < 20; ++i) fake.read_sizes.push_back(1 + rng() % 90);
-      InStream in;
-      AttachInput(&in, fake.AddInput(data), true);
-      SetPieceDigits(3);
-      KeepMatchLine = keep;
-      ASSERT_EQ(AllocWorkBuffer(buffer), 0);
-      PatternHandle compiled = CompileOnce(pattern);
-      EXPECT_TRUE(SplitByLines(&in, dir.str() + kPathSeparator, "p", n1, compiled.get()));
-      FreeWorkBuffer();
-      SetPieceDigits(2);
-      KeepMatchLine = true;
-      CloseInput(&in);
-    }
-    std::vector<std::string> pieces;
-    for (int n = 0;; ++n) {
-      std::string digits = std::to_string(n);
-      std::string name = dir / ("p._" + std::string(3 - digits.size(), '0') + digits);
-      if (!fs::exists(name)) break;
-      pieces.push_back(Read(name));
-    }
-    EXPECT_EQ(pieces, ExpectedPatternPieces(data, n1, buffer, pattern, keep));
+    EXPECT_EQ(CutByLines(rng, data, n1, buffer, pattern, keep),
+              ExpectedPatternPieces(data, n1, buffer, pattern, keep));
   }
 }
 
