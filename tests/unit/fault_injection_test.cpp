@@ -138,49 +138,6 @@ TEST(FaultInjection, MergeWriteFailuresAreReportedWithStatus1) {
   }
 }
 
-TEST(FaultInjection, MergeReportsMemorySearchAndSpaceFailures) {
-  {
-    Program p;
-    p.fake.disk = {{"a", "x"}, {"b", "y"}};
-    p.fake.fail_allocation_from = 1;
-    EXPECT_EQ(p.Run({"-M", "a", "b", "-oout"}), 1);
-    EXPECT_TRUE(p.Said("global buf memory allocate error!")) << p.fake.err;
-    EXPECT_EQ(p.fake.disk.count("out"), 0u);
-  }
-  {
-    Program p;
-    p.fake.disk = {{"a", "x"}, {"b", "y"}};
-    p.fake.fail_find = true;  // the inputs cannot be looked up
-    EXPECT_EQ(p.Run({"-M", "a", "b", "-oout"}), 1);
-    EXPECT_TRUE(p.Said("ファイルがオープンできません: a\n")) << p.fake.err;
-  }
-  {
-    Program p;
-    p.fake.disk = {{"a", "x"}, {"b", "y"}};
-    p.fake.free_bytes = kFreeSpaceUnknown;
-    EXPECT_EQ(p.Run({"-M", "a", "b", "-oout"}), 1);
-    EXPECT_TRUE(p.Said("Drive Not Ready!\n")) << p.fake.err;
-    EXPECT_EQ(p.fake.disk.count("out"), 0u);
-  }
-  {
-    Program p;
-    p.fake.disk = {{"a", "x"}, {"b", "y"}};
-    p.fake.fail_open_at = 3;  // the second input, after the scan's list-free lookups
-    int status = p.Run({"-M", "a", "b", "-oout"});
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(p.Said("ファイルがオープンできません: ")) << p.fake.err;
-  }
-  // File times are a courtesy: failing to read or set them loses no data.
-  for (bool get : {true, false}) {
-    Program p;
-    p.fake.disk = {{"a", "x"}, {"b", "y"}};
-    (get ? p.fake.fail_get_times : p.fake.fail_set_times) = true;
-    EXPECT_EQ(p.Run({"-M", "a", "b", "-oout"}), 0);
-    EXPECT_EQ(p.fake.disk["out"], "xy");
-    EXPECT_EQ(p.fake.times.count("out"), 0u);
-  }
-}
-
 // The pieces of a 2,500-byte input split into 1,000-byte pieces.
 const char* const kPieces[] = {"in._00", "in._01", "in._02"};
 
@@ -217,22 +174,57 @@ TEST(FaultInjection, EveryLinePieceReportsItsWriteFailure) {
   }
 }
 
-TEST(FaultInjection, SplitReportsMemorySpaceAndCreateFailures) {
-  {
+TEST(FaultInjection, MergeAndSplitReportMemorySearchSpaceAndOpenFailures) {
+  struct Case {
+    std::vector<std::string> args;
+    void (*fail)(FakePlatform*);
+    const char* said;
+    const char* never_made;
+  };
+  const Case cases[] = {
+      {{"-M", "a", "b", "-oout"},
+       [](FakePlatform* f) { f->fail_allocation_from = 1; },
+       "global buf memory allocate error!",
+       "out"},
+      {{"-M", "a", "b", "-oout"},
+       [](FakePlatform* f) { f->fail_find = true; },
+       "ファイルがオープンできません: a\n",
+       "out"},
+      {{"-M", "a", "b", "-oout"},
+       [](FakePlatform* f) { f->free_bytes = kFreeSpaceUnknown; },
+       "Drive Not Ready!\n",
+       "out"},
+      // The second input, after the scan's list-free lookups.
+      {{"-M", "a", "b", "-oout"},
+       [](FakePlatform* f) { f->fail_open_at = 3; },
+       "ファイルがオープンできません: ",
+       nullptr},
+      {{"-S1", "in"},
+       [](FakePlatform* f) { f->fail_allocation_from = 1; },
+       "global buf memory allocate error!",
+       "in._00"},
+      {{"-S1", "in"},
+       [](FakePlatform* f) { f->free_bytes = kFreeSpaceUnknown; },
+       "Drive Not Ready!\n",
+       "in._00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.said);
     Program p;
-    p.fake.disk["in"] = std::string(2500, 'x');
-    p.fake.fail_allocation_from = 1;
-    EXPECT_EQ(p.Run({"-S1", "in"}), 1);
-    EXPECT_TRUE(p.Said("global buf memory allocate error!")) << p.fake.err;
-    EXPECT_EQ(p.fake.disk.count("in._00"), 0u);
+    p.fake.disk = {{"a", "x"}, {"b", "y"}, {"in", std::string(2500, 'x')}};
+    c.fail(&p.fake);
+    EXPECT_EQ(p.Run(c.args), 1);
+    EXPECT_TRUE(p.Said(c.said)) << p.fake.err;
+    if (c.never_made) EXPECT_EQ(p.fake.disk.count(c.never_made), 0u);
   }
-  {
+  // File times are a courtesy: failing to read or set them loses no data.
+  for (bool get : {true, false}) {
     Program p;
-    p.fake.disk["in"] = std::string(2500, 'x');
-    p.fake.free_bytes = kFreeSpaceUnknown;
-    EXPECT_EQ(p.Run({"-S1", "in"}), 1);
-    EXPECT_TRUE(p.Said("Drive Not Ready!\n")) << p.fake.err;
-    EXPECT_EQ(p.fake.disk.count("in._00"), 0u);
+    p.fake.disk = {{"a", "x"}, {"b", "y"}};
+    (get ? p.fake.fail_get_times : p.fake.fail_set_times) = true;
+    EXPECT_EQ(p.Run({"-M", "a", "b", "-oout"}), 0);
+    EXPECT_EQ(p.fake.disk["out"], "xy");
+    EXPECT_EQ(p.fake.times.count("out"), 0u);
   }
   for (const char* job : {"-S1", "-S1L"}) {
     // Opens: the input, then piece 00, then piece 01.
