@@ -215,7 +215,9 @@ TEST(FaultInjection, MergeAndSplitReportMemorySearchSpaceAndOpenFailures) {
     c.fail(&p.fake);
     EXPECT_EQ(p.Run(c.args), 1);
     EXPECT_TRUE(p.Said(c.said)) << p.fake.err;
-    if (c.never_made) EXPECT_EQ(p.fake.disk.count(c.never_made), 0u);
+    if (c.never_made) {
+      EXPECT_EQ(p.fake.disk.count(c.never_made), 0u);
+    }
   }
   // File times are a courtesy: failing to read or set them loses no data.
   for (bool get : {true, false}) {
