@@ -46,9 +46,24 @@ std::vector<std::string> Pieces(const std::string& dir, const std::string& base)
   return pieces;
 }
 
+// Standard input redirected from the file `path`.
+RunOptions FromFile(const std::string& path) {
+  RunOptions options;
+  options.input = Input::kFile;
+  options.stdin_path = path;
+  return options;
+}
+
 // The separator the program puts between OUTDIR and a piece name.
 std::string Sep() {
   return TargetIsWin32() ? "\\" : "/";
+}
+
+// A byte count with thousands separators.
+std::string Grouped(size_t n) {
+  std::string digits = std::to_string(n);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
+  return digits;
 }
 
 std::string Join(const std::vector<std::string>& pieces) {
@@ -63,88 +78,44 @@ TEST(SplitBySize, CutsThousandsOfBytesAndNamesEveryPiece) {
   TempDir dir;
   WriteFile(dir / "IN.TXT", std::string(12000, 'x'));
   mkdir((dir / "OUT").c_str(), 0755);
-  RunResult r = RunIn(dir, {"-S5", "IN.TXT", "OUT"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "");
   const std::string out = "OUT" + Sep();
-  EXPECT_EQ(r.err,
-            Start("IN.TXT", "12,000") + out + "IN._00\n" + out + "IN._01\n" + out + "IN._02\n");
-  EXPECT_EQ(ListDir(dir / "OUT"), (std::vector<std::string>{"IN._00", "IN._01", "IN._02"}));
-  EXPECT_EQ(ReadFile(dir / "OUT/IN._00"), std::string(5000, 'x'));
-  EXPECT_EQ(ReadFile(dir / "OUT/IN._02"), std::string(2000, 'x'));
-
   // A trailing separator on OUTDIR is not doubled; an existing piece is replaced.
-  WriteFile(dir / "OUT/IN._01", std::string(9000, 'q'));
-  r = RunIn(dir, {"-S5", "IN.TXT", out});
-  EXPECT_EQ(r.err,
-            Start("IN.TXT", "12,000") + out + "IN._00\n" + out + "IN._01\n" + out + "IN._02\n");
-  EXPECT_EQ(ReadFile(dir / "OUT/IN._01"), std::string(5000, 'x'));
+  for (const std::string& outdir : {std::string("OUT"), out}) {
+    RunResult r = RunIn(dir, {"-S5", "IN.TXT", outdir});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              Start("IN.TXT", "12,000") + out + "IN._00\n" + out + "IN._01\n" + out + "IN._02\n");
+    EXPECT_EQ(Pieces(dir / "OUT", "IN"),
+              (std::vector<std::string>{std::string(5000, 'x'), std::string(5000, 'x'),
+                                        std::string(2000, 'x')}));
+    WriteFile(dir / "OUT/IN._01", std::string(9000, 'q'));
+  }
   if (TargetIsWin32()) {
     // A slash is no separator there: the backslash is still appended.
-    r = RunIn(dir, {"-S5", "IN.TXT", "OUT/"});
+    RunResult r = RunIn(dir, {"-S5", "IN.TXT", "OUT/"});
     EXPECT_EQ(r.err, Start("IN.TXT", "12,000") + "OUT/\\IN._00\nOUT/\\IN._01\nOUT/\\IN._02\n");
     EXPECT_EQ(ListDir(dir / "OUT"), (std::vector<std::string>{"IN._00", "IN._01", "IN._02"}));
   }
 }
 
-TEST(SplitBySize, ExactMultipleLeavesAnEmptyLastPieceInTheCurrentDirectory) {
-  TempDir dir;
-  WriteFile(dir / "data.bin", std::string(2000, 'a'));
-  RunResult r = RunIn(dir, {"-s1", "data.bin"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, Start("data.bin", "2,000") + "data._00\ndata._01\ndata._02\n");
-  EXPECT_EQ(ReadFile(dir / "data._01"), std::string(1000, 'a'));
-  EXPECT_EQ(ReadFile(dir / "data._02"), "");
-}
-
 TEST(SplitBySize, PieceNumbersFollowTheDigitCount) {
   TempDir dir;
   WriteFile(dir / "A.TXT", std::string(99999, 'a'));
-  RunResult r = RunIn(dir, {"-S1", "A.TXT"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(RunIn(dir, {"-S1", "A.TXT"}).status, 0);
   EXPECT_EQ(Pieces(dir.path(), "A").size(), 100u);
   EXPECT_EQ(ReadFile(dir / "A._99"), std::string(999, 'a'));
 
   WriteFile(dir / "B.TXT", std::string(100000, 'b'));
-  r = RunIn(dir, {"-S1", "B.TXT"});
+  RunResult r = RunIn(dir, {"-S1", "B.TXT"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, Message("分割サイズが小さすぎます: "));
   EXPECT_TRUE(Pieces(dir.path(), "B").empty());
-
-  r = RunIn(dir, {"-S1.3", "B.TXT"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(RunIn(dir, {"-S1.3", "B.TXT"}).status, 0);
   EXPECT_EQ(ReadFile(dir / "B._100"), "");
   EXPECT_EQ(ReadFile(dir / "B._099"), std::string(1000, 'b'));
-
   r = RunIn(dir, {"-S60.9", "B.TXT"});
   EXPECT_EQ(r.err, Start("B.TXT", "100,000") + "B._00000\nB._00001\n");
-}
-
-TEST(SplitBySize, NeverEndsAPieceInsideADoubleByteCharacter) {
-  TempDir dir;
-  // Byte 1000 opens a kanji: piece 00 ends one byte early and piece 01
-  // starts with the whole kanji.
-  std::string kanji = Sjis("漢");
-  std::string text = std::string(999, 'a') + kanji + std::string(1500, 'b');
-  WriteFile(dir / "K.TXT", text);
-  RunResult r = RunIn(dir, {"-S1", "K.TXT"});
-  EXPECT_EQ(r.status, 0);
-  std::vector<std::string> pieces = Pieces(dir.path(), "K");
-  ASSERT_EQ(pieces.size(), 3u);
-  EXPECT_EQ(pieces[0], std::string(999, 'a'));
-  EXPECT_EQ(pieces[1], kanji + std::string(998, 'b'));
-  EXPECT_EQ(pieces[2], std::string(502, 'b'));
-
-  // Byte 1000 is the second byte of 0x8E 0x9A: it lies in a lead range but
-  // ends the character, so the piece ends there.
-  text = std::string(998, 'a') + "\x8E\x9A" + "tail\x82";
-  WriteFile(dir / "T.TXT", text);
-  r = RunIn(dir, {"-S1", "T.TXT"});
-  pieces = Pieces(dir.path(), "T");
-  ASSERT_EQ(pieces.size(), 2u);
-  EXPECT_EQ(pieces[0], std::string(998, 'a') + "\x8E\x9A");
-  // The input's last byte is a lead byte: the last piece still ends with it.
-  EXPECT_EQ(pieces[1], "tail\x82");
 }
 
 // ---- Checks before any piece -----------------------------------------------
@@ -153,44 +124,25 @@ TEST(SplitChecks, RefuseBadRequestsWithTheirMessages) {
   TempDir dir;
   WriteFile(dir / "IN.TXT", "some text\r\n");
   WriteFile(dir / "EMPTY.TXT", "");
-
-  RunResult r = RunIn(dir, {"-S0", "IN.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Banner());
-
-  r = RunIn(dir, {"-S10"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Banner());
-
-  r = RunIn(dir, {"-S10", "-#X", "IN.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Message("サイズ指定とパターン指定は併用できません"));
-
-  r = RunIn(dir, {"-S10L", "-#X"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Banner());
-
-  r = RunIn(dir, {"-S10", "MISSING.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Message("ファイルがオープンできません: ", "MISSING.TXT"));
-
-  r = RunIn(dir, {"-S10", "EMPTY.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Message("ファイルが変です (^^; : ", "EMPTY.TXT"));
-
-  r = RunIn(dir, {"-S10", "IN.TXT", "NOWHERE"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Message("ディレクトリが見つかりません: ", "NOWHERE"));
-
-  r = RunIn(dir, {"-S10", "IN.TXT", "EMPTY.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Message("ディレクトリが見つかりません: ", "EMPTY.TXT"));
-
-  // Same FILE and OUTDIR: the front end refuses before splitting.
-  r = RunIn(dir, {"-S10", "IN.TXT", "in.txt"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Message("入力ファイルと出力ファイルが同名ファイルです!"));
-
+  const std::string no_dir = "ディレクトリが見つかりません: ";
+  // clang-format off
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"-S0", "IN.TXT"}, Banner()}, {{"-S10"}, Banner()}, {{"-S10L", "-#X"}, Banner()},
+      {{"-S10", "-#X", "IN.TXT"}, Message("サイズ指定とパターン指定は併用できません")},
+      {{"-S10", "MISSING.TXT"}, Message("ファイルがオープンできません: ", "MISSING.TXT")},
+      {{"-S10", "EMPTY.TXT"}, Message("ファイルが変です (^^; : ", "EMPTY.TXT")},
+      {{"-S10", "IN.TXT", "NOWHERE"}, Message(no_dir, "NOWHERE")},
+      {{"-S10", "IN.TXT", "EMPTY.TXT"}, Message(no_dir, "EMPTY.TXT")},
+      // Same FILE and OUTDIR: the front end refuses before splitting.
+      {{"-S10", "IN.TXT", "in.txt"}, Message("入力ファイルと出力ファイルが同名ファイルです!")},
+  };
+  // clang-format on
+  for (const auto& [args, err] : cases) {
+    SCOPED_TRACE(args.back());
+    RunResult r = RunIn(dir, args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, err);
+  }
   EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"EMPTY.TXT", "IN.TXT"}));
 }
 
@@ -199,12 +151,10 @@ TEST(SplitChecks, RefuseBadRequestsWithTheirMessages) {
 TEST(SplitStdin, RedirectedInputMakesStdinPiecesInTheNamedDirectory) {
   TempDir dir;
   WriteFile(dir / "data", std::string(2500, 's'));
+  WriteFile(dir / "lines", Lines({"head", "#mark", "body"}, "\n"));
   mkdir((dir / "NAME").c_str(), 0755);
-  RunOptions options;
-  options.input = Input::kFile;
-  options.stdin_path = dir / "data";
   time_t before = time(nullptr);
-  RunResult r = RunIn(dir, {"-S1", "NAME"}, options);
+  RunResult r = RunIn(dir, {"-S1", "NAME"}, FromFile(dir / "data"));
   time_t after = time(nullptr);
   EXPECT_EQ(r.status, 0);
   const std::string name = "NAME" + Sep();
@@ -216,30 +166,18 @@ TEST(SplitStdin, RedirectedInputMakesStdinPiecesInTheNamedDirectory) {
   ASSERT_EQ(stat((dir / "NAME/_stdin_._00").c_str(), &st), 0);
   EXPECT_GE(st.st_mtime, before);
   EXPECT_LE(st.st_mtime, after);
-}
-
-TEST(SplitStdin, APipeIsRefusedAsAnEmptyFile) {
-  TempDir dir;
-  RunOptions options;
-  options.input = Input::kPipe;
-  options.stdin_data = "line\n";
-  RunResult r = RunIn(dir, {"-S1"}, options);
+  // A pattern and OUTDIR after the switch.
+  EXPECT_EQ(RunIn(dir, {"-S1L", "-#^#", "NAME"}, FromFile(dir / "lines")).status, 0);
+  EXPECT_EQ(ReadFile(dir / "NAME/_stdin_._00"), "head\n");
+  EXPECT_EQ(ReadFile(dir / "NAME/_stdin_._01"), "#mark\nbody\n");
+  // A pipe is refused as an empty file.
+  RunOptions pipe;
+  pipe.input = Input::kPipe;
+  pipe.stdin_data = "line\n";
+  r = RunIn(dir, {"-S1"}, pipe);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, Message("ファイルが変です (^^; : ", "stdin"));
-  EXPECT_TRUE(ListDir(dir.path()).empty());
-}
-
-TEST(SplitStdin, PatternAndOutdirAfterTheSwitch) {
-  TempDir dir;
-  WriteFile(dir / "data", Lines({"head", "#mark", "body"}, "\n"));
-  mkdir((dir / "O").c_str(), 0755);
-  RunOptions options;
-  options.input = Input::kFile;
-  options.stdin_path = dir / "data";
-  RunResult r = RunIn(dir, {"-S1L", "-#^#", "O"}, options);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(ReadFile(dir / "O/_stdin_._00"), "head\n");
-  EXPECT_EQ(ReadFile(dir / "O/_stdin_._01"), "#mark\nbody\n");
+  EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"NAME", "data", "lines"}));
 }
 
 // ---- Time stamps -------------------------------------------------------------
@@ -281,76 +219,90 @@ TEST(SplitFailures, TheInputIsNeverTruncatedAsAPiece) {
   // The same file reached as standard input and as a later piece.
   mkdir((dir / "O").c_str(), 0755);
   WriteFile(dir / "O/_stdin_._02", book);
-  RunOptions options;
-  options.input = Input::kFile;
-  options.stdin_path = dir / "O/_stdin_._02";
-  r = RunIn(dir, {"-S1", "O"}, options);
+  r = RunIn(dir, {"-S1", "O"}, FromFile(dir / "O/_stdin_._02"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, Message("入力ファイルを分割ファイルで上書きできません: ", "O/_stdin_._02"));
   EXPECT_EQ(ListDir(dir / "O"), std::vector<std::string>{"_stdin_._02"});
   EXPECT_EQ(ReadFile(dir / "O/_stdin_._02"), book);
 }
 
-TEST(SplitFailures, APieceThatCannotBeCreatedEndsTheJobWithStatus1) {
-  TempDir dir;
-  WriteFile(dir / "IN.TXT", std::string(2500, 'c'));
-  mkdir((dir / "IN._01").c_str(), 0755);
-  RunResult r = RunIn(dir, {"-S1", "IN.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            Start("IN.TXT", "2,500") + "IN._00\n" + Sjis("ファイルが作成できません") + "IN._01\n");
-  EXPECT_EQ(ReadFile(dir / "IN._00"), std::string(1000, 'c'));
-  EXPECT_FALSE(FileExists(dir / "IN._02"));
-
-  r = RunIn(dir, {"-S1L", "IN.TXT"});  // one line without LF: piece 00 only
-  EXPECT_EQ(r.status, 0);
-  WriteFile(dir / "IN.TXT", "1\n2\n3\n");
-  r = RunIn(dir, {"-S1L", "IN.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            Start("IN.TXT", "6") + "IN._00\n" + Sjis("ファイルが作成できません") + "IN._01\n");
+TEST(SplitFailures, APieceThatCannotBeCreatedOrWrittenEndsTheJobWithStatus1) {
+  for (bool write_error : {false, true}) {
+    if (write_error && access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    SCOPED_TRACE(write_error ? "write" : "create");
+    TempDir dir;
+    WriteFile(dir / "IN.TXT", std::string(2500, 'c'));
+    if (write_error)
+      ASSERT_EQ(symlink("/dev/full", (dir / "IN._01").c_str()), 0);
+    else
+      ASSERT_EQ(mkdir((dir / "IN._01").c_str(), 0755), 0);
+    const std::string failure = write_error
+                                    ? "IN._01\n" + Sjis("<error> 出力ファイルに書き込めません!: ")
+                                    : Sjis("ファイルが作成できません");
+    for (std::string sw : {"-S1", "-S1L"}) {
+      if (sw == "-S1L") WriteFile(dir / "IN.TXT", "1\n2\n3\n");
+      RunResult r = RunIn(dir, {sw, "IN.TXT"});
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.err,
+                Start("IN.TXT", sw == "-S1L" ? "6" : "2,500") + "IN._00\n" + failure + "IN._01\n");
+      EXPECT_FALSE(FileExists(dir / "IN._02"));
+    }
+  }
 }
 
-TEST(SplitFailures, AWriteErrorNamesThePieceAndGivesStatus1) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  TempDir dir;
-  WriteFile(dir / "IN.TXT", std::string(2500, 'w'));
-  ASSERT_EQ(symlink("/dev/full", (dir / "IN._01").c_str()), 0);
-  RunResult r = RunIn(dir, {"-S1", "IN.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Start("IN.TXT", "2,500") + "IN._00\nIN._01\n" +
-                       Sjis("<error> 出力ファイルに書き込めません!: ") + "IN._01\n");
-  EXPECT_FALSE(FileExists(dir / "IN._02"));
+// ---- Pieces ---------------------------------------------------------------------
 
-  WriteFile(dir / "IN.TXT", "a\nb\nc\n");
-  r = RunIn(dir, {"-S1L", "IN.TXT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Start("IN.TXT", "6") + "IN._00\nIN._01\n" +
-                       Sjis("<error> 出力ファイルに書き込めません!: ") + "IN._01\n");
-}
-
-// ---- Line mode ----------------------------------------------------------------
-
-TEST(SplitByLines, EveryPieceHoldsNCompleteLines) {
-  TempDir dir;
-  WriteFile(dir / "L.TXT", Lines({"a", "b", "c", "d", "e"}));
-  RunResult r = RunIn(dir, {"-S2L", "L.TXT"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, Start("L.TXT", "15") + "L._00\nL._01\nL._02\n");
-  EXPECT_EQ(Pieces(dir.path(), "L"),
-            (std::vector<std::string>{"a\r\nb\r\n", "c\r\nd\r\n", "e\r\n"}));
-
-  // A last line without LF is not counted and stays with the lines before it.
-  TempDir dir2;
-  WriteFile(dir2 / "L.TXT", "a\r\nb\r\nc\r\nd\r\ne");
-  r = RunIn(dir2, {"-S2l", "L.TXT"});
-  EXPECT_EQ(Pieces(dir2.path(), "L"), (std::vector<std::string>{"a\r\nb\r\n", "c\r\nd\r\ne"}));
-
-  // Lone CRs end no line.
-  TempDir dir3;
-  WriteFile(dir3 / "M.TXT", "a\rb\rc\r");
-  r = RunIn(dir3, {"-S1L", "M.TXT"});
-  EXPECT_EQ(Pieces(dir3.path(), "M"), std::vector<std::string>{"a\rb\rc\r"});
+// Each case splits its input in the current directory and names the
+// pieces it expects.
+TEST(SplitPieces, NeverInsideACharacterWholeLinesAndMatchingLinesOpenPieces) {
+  const std::string kanji = Sjis("漢");
+  const std::string chapters = Sjis(Lines({"第1章", "x", "第2章", "y", "第3章", "z"}));
+  const std::string longline = std::string(140000, 'x') + "\n";
+  const std::string nul("a\0b\n", 4);
+  // A match in the second chunk of a long line opens a piece mid-line; the
+  // pattern does not see past a NUL byte, but every byte is written.
+  const std::string head(131071, 'x');  // one chunk: the work buffer less one byte
+  const std::string tail = std::string(4465, 'x') + Sjis("第") + "\n";
+  const std::string nul_tail = std::string("y\0", 2) + Sjis("第") + "\n";
+  struct Case {
+    std::vector<std::string> switches;
+    std::string input;
+    std::vector<std::string> pieces;
+  };
+  // clang-format off
+  const Case cases[] = {
+      // An exact multiple leaves an empty last piece.
+      {{"-s1"}, std::string(2000, 'a'), {std::string(1000, 'a'), std::string(1000, 'a'), ""}},
+      // Byte 1000 opens a kanji: the piece ends one byte early.
+      {{"-S1"}, std::string(999, 'a') + kanji + std::string(1500, 'b'), {std::string(999, 'a'), kanji + std::string(998, 'b'), std::string(502, 'b')}},
+      // Byte 1000 ends 0x8E 0x9A, though it lies in a lead range; a last lead byte stays.
+      {{"-S1"}, std::string(998, 'a') + "\x8E\x9A" + "tail\x82", {std::string(998, 'a') + "\x8E\x9A", "tail\x82"}},
+      {{"-S2L"}, Lines({"a", "b", "c", "d", "e"}), {"a\r\nb\r\n", "c\r\nd\r\n", "e\r\n"}},
+      // A last line without LF is not counted and stays with the lines before it.
+      {{"-S2l"}, "a\r\nb\r\nc\r\nd\r\ne", {"a\r\nb\r\n", "c\r\nd\r\ne"}},
+      {{"-S1L"}, "a\rb\rc\r", {"a\rb\rc\r"}},  // lone CRs end no line
+      {{"-S1L"}, longline + "short\n" + nul + "end\n", {longline, "short\n", nul, "end\n"}},
+      {{"-S1L", Sjis("-#^第")}, chapters, {Sjis(Lines({"第1章", "x"})), Sjis(Lines({"第2章", "y"})), Sjis(Lines({"第3章", "z"}))}},
+      // A double dash leaves out the cutting lines.
+      {{"-S1L", Sjis("--#^第")}, chapters, {Sjis(Lines({"第1章", "x"})), "y\r\n", "z\r\n"}},
+      {{"-S2L", Sjis("-#^第")}, chapters, {Sjis(Lines({"第1章", "x", "第2章", "y"})), Sjis(Lines({"第3章", "z"}))}},
+      {{"-S1L", "-#nothing"}, chapters, {chapters}},
+      {{"-S1L", Sjis("-#第")}, "start\n" + head + tail + nul_tail, {"start\n" + head, tail + nul_tail}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.switches.back() + " on " + std::to_string(c.input.size()) + " bytes");
+    TempDir dir;
+    WriteFile(dir / "L.TXT", c.input);
+    std::vector<std::string> args = c.switches;
+    args.push_back("L.TXT");
+    RunResult r = RunIn(dir, args);
+    EXPECT_EQ(r.status, 0);
+    std::string names;
+    for (size_t i = 0; i < c.pieces.size(); ++i) names += "L._0" + std::to_string(i) + "\n";
+    EXPECT_EQ(r.err, Start("L.TXT", Grouped(c.input.size())) + names);
+    EXPECT_TRUE(Pieces(dir.path(), "L") == c.pieces);
+  }
 }
 
 TEST(SplitByLines, RunningOutOfPieceNumbersStopsWithStatus1) {
@@ -366,73 +318,6 @@ TEST(SplitByLines, RunningOutOfPieceNumbersStopsWithStatus1) {
   EXPECT_EQ(r.err, expected + Sjis("分割サイズが小さすぎます: ") + "\n");
   EXPECT_EQ(ReadFile(dir / "N._99"), "99\n");
   EXPECT_FALSE(FileExists(dir / "N._100"));
-}
-
-TEST(SplitByLines, LongLinesCountOnceAndNulBytesAreWritten) {
-  TempDir dir;
-  std::string longline(140000, 'x');
-  longline += "\n";
-  WriteFile(dir / "W.TXT", longline + "short\n" + std::string("a\0b\n", 4) + "end\n");
-  RunResult r = RunIn(dir, {"-S1L", "W.TXT"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Pieces(dir.path(), "W"),
-            (std::vector<std::string>{longline, "short\n", std::string("a\0b\n", 4), "end\n"}));
-}
-
-// ---- Pattern mode ----------------------------------------------------------------
-
-std::string Chapters() {
-  return Sjis(Lines({"第1章", "x", "第2章", "y", "第3章", "z"}));
-}
-
-TEST(SplitByPattern, EveryMatchingLineOpensAPiece) {
-  TempDir dir;
-  WriteFile(dir / "BOOK.TXT", Chapters());
-  mkdir((dir / "OUT").c_str(), 0755);
-  RunResult r = RunIn(dir, {"-S1L", Sjis("-#^第"), "BOOK.TXT", "OUT"});
-  EXPECT_EQ(r.status, 0);
-  const std::string out = "OUT" + Sep();
-  EXPECT_EQ(r.err, Start("BOOK.TXT", std::to_string(Chapters().size())) + out + "BOOK._00\n" + out +
-                       "BOOK._01\n" + out + "BOOK._02\n");
-  EXPECT_EQ(Pieces(dir / "OUT", "BOOK"),
-            (std::vector<std::string>{Sjis(Lines({"第1章", "x"})), Sjis(Lines({"第2章", "y"})),
-                                      Sjis(Lines({"第3章", "z"}))}));
-}
-
-TEST(SplitByPattern, DoubleDashLeavesOutTheCuttingLines) {
-  TempDir dir;
-  WriteFile(dir / "BOOK.TXT", Chapters());
-  RunResult r = RunIn(dir, {"-S1L", Sjis("--#^第"), "BOOK.TXT"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Pieces(dir.path(), "BOOK"),
-            (std::vector<std::string>{Sjis(Lines({"第1章", "x"})), "y\r\n", "z\r\n"}));
-}
-
-TEST(SplitByPattern, EveryNthMatchAndNoMatch) {
-  TempDir dir;
-  WriteFile(dir / "BOOK.TXT", Chapters());
-  RunResult r = RunIn(dir, {"-S2L", Sjis("-#^第"), "BOOK.TXT"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Pieces(dir.path(), "BOOK"),
-            (std::vector<std::string>{Sjis(Lines({"第1章", "x", "第2章", "y"})),
-                                      Sjis(Lines({"第3章", "z"}))}));
-  TempDir dir2;
-  WriteFile(dir2 / "BOOK.TXT", Chapters());
-  r = RunIn(dir2, {"-S1L", "-#nothing", "BOOK.TXT"});
-  EXPECT_EQ(Pieces(dir2.path(), "BOOK"), std::vector<std::string>{Chapters()});
-}
-
-TEST(SplitByPattern, ChunksAreTestedOnTheirOwnAndUpToTheirFirstNul) {
-  TempDir dir;
-  // A match in the second chunk of a long line opens a piece mid-line.
-  std::string head(131071, 'x');  // one chunk: the work buffer less one byte
-  std::string tail = std::string(4465, 'x') + Sjis("第") + "\n";
-  // The pattern does not see past a NUL byte, but every byte is written.
-  std::string nul = std::string("y\0", 2) + Sjis("第") + "\n";
-  WriteFile(dir / "P.TXT", "start\n" + head + tail + nul);
-  RunResult r = RunIn(dir, {"-S1L", Sjis("-#第"), "P.TXT"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Pieces(dir.path(), "P"), (std::vector<std::string>{"start\n" + head, tail + nul}));
 }
 
 // ---- Properties -----------------------------------------------------------------
