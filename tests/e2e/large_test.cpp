@@ -28,13 +28,11 @@ bool SkipLarge() {
 
 // True in a build without optimisation (the tests and the program are
 // built alike).
-bool Unoptimised() {
 #ifdef NDEBUG
-  return false;
+constexpr bool kUnoptimised = false;
 #else
-  return true;
+constexpr bool kUnoptimised = true;
 #endif
-}
 
 bool HasRoom(const std::string& path, unsigned long long bytes) {
   struct statvfs vfs {};
@@ -91,7 +89,7 @@ void ExpectRepeatedOutput(const TempDir& dir, const std::vector<std::string>& ar
 
 TEST(Large, AThousandMillionByteLineThroughUniqAndTabs) {
   if (SkipLarge()) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
-  if (Unoptimised() && !std::getenv("ZOLT_LARGE"))
+  if (kUnoptimised && !std::getenv("ZOLT_LARGE"))
     GTEST_SKIP() << "minutes in an unoptimised build; set ZOLT_LARGE to run it";
   TempDir dir;
   if (!HasRoom(dir.path(), 2 * kGigabyte)) GTEST_SKIP() << "less than 2 GB free";
@@ -107,32 +105,25 @@ TEST(Large, AThousandMillionByteLineThroughUniqAndTabs) {
 
 TEST(Large, AMillionEmptyLinesOnePerPiece) {
   if (SkipLarge()) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
-  TempDir dir;
-  WriteRepeated(dir / "EMPTY", "\n", 1000000);
-  // Two digits: pieces 00 to 99, then the piece numbers are used up.
-  RunOptions options;
-  options.cwd = dir.path();
-  options.input = Input::kDevNull;
-  RunResult r = RunZolt({"-S1L", "EMPTY", "."}, options);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(Sjis("分割サイズが小さすぎます: ") + "\n"), std::string::npos);
-  std::vector<std::string> names = ListDir(dir.path());
-  ASSERT_EQ(names.size(), 101u);
-  EXPECT_EQ(names[1], "EMPTY._00");
-  EXPECT_EQ(names[100], "EMPTY._99");
-  EXPECT_EQ(ReadFile(dir / "EMPTY._99"), "\n");
-
-  // Five digits and ten lines a piece: exactly pieces 00000 to 99999.
-  TempDir wide;
-  WriteRepeated(wide / "EMPTY", "\n", 1000000);
-  options.cwd = wide.path();
-  r = RunZolt({"-S10.5L", "EMPTY", "."}, options);
-  EXPECT_EQ(r.status, 0);
-  names = ListDir(wide.path());
-  ASSERT_EQ(names.size(), 100001u);
-  EXPECT_EQ(names[1], "EMPTY._00000");
-  EXPECT_EQ(names[100000], "EMPTY._99999");
-  EXPECT_EQ(ReadFile(wide / "EMPTY._54321"), std::string(10, '\n'));
+  // Two digits: pieces 00 to 99, then the piece numbers are used up; five
+  // digits and ten lines a piece: exactly pieces 00000 to 99999.
+  for (const std::string sw : {"-S1L", "-S10.5L"}) {
+    SCOPED_TRACE(sw);
+    TempDir dir;
+    WriteRepeated(dir / "EMPTY", "\n", 1000000);
+    RunOptions options;
+    options.cwd = dir.path();
+    options.input = Input::kDevNull;
+    RunResult r = RunZolt({sw, "EMPTY", "."}, options);
+    bool wide = sw == "-S10.5L";
+    EXPECT_EQ(r.status, wide ? 0 : 1);
+    EXPECT_EQ(r.err.find(Sjis("分割サイズが小さすぎます: ") + "\n") != std::string::npos, !wide);
+    std::vector<std::string> names = ListDir(dir.path());
+    ASSERT_EQ(names.size(), wide ? 100001u : 101u);
+    EXPECT_EQ(names[1], wide ? "EMPTY._00000" : "EMPTY._00");
+    EXPECT_EQ(names.back(), wide ? "EMPTY._99999" : "EMPTY._99");
+    EXPECT_EQ(ReadFile(dir / names.back()), std::string(wide ? 10 : 1, '\n'));
+  }
 }
 
 }  // namespace
