@@ -1,6 +1,7 @@
-// Real faults end to end: a directory as input, inputs that change size
-// during the run, a read-only output directory and one on a nearly full
-// file system. (List files naming themselves or the output: merge_test.)
+// Real faults end to end: inputs that change size during the run, a
+// read-only output directory and one on a nearly full file system. (A
+// directory as input, and list files naming themselves or the output, are
+// rows of the tables in front_test, merge_test and split_test.)
 //
 // The mounts need root and a system that allows them (tmpfs); where it does
 // not, those tests are skipped with the reason.
@@ -63,31 +64,6 @@ struct SmallTmpfs {
   }
   std::string path, why;
 };
-
-// ---------------------------------------------------------------------------
-// A directory where a file is expected.
-
-TEST(Faults, ADirectoryAsInputIsAFailureForEveryJob) {
-  TempDir d;
-  mkdir((d / "DIR").c_str(), 0755);
-  WriteFile(d / "b", "b");
-  RunResult r = RunIn(d, {"-Cu", "DIR", "OUT"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Banner() + Msg("ファイルが読み込めません: ", "DIR"));
-  EXPECT_EQ(ReadFile(d / "OUT"), "");
-
-  RunOptions from_dir;
-  from_dir.input = Input::kFile;
-  from_dir.stdin_path = d / "DIR";
-  r = RunIn(d, {"-U"}, from_dir);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Banner() + Msg("ファイルが読み込めません: ", "stdin"));
-
-  r = RunIn(d, {"-S1", "DIR"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Banner() + Msg("ファイルが変です (^^; : ", "DIR"));
-  EXPECT_EQ(ListDir(d.path()), (std::vector<std::string>{"DIR", "OUT", "b"}));
-}
 
 // ---------------------------------------------------------------------------
 // Inputs that shrink or grow while they are read.

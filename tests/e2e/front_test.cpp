@@ -52,7 +52,8 @@ const std::string kDos("one\r\ntwo\r\nthree\r\nfour\x1A\r\n\0\x95\x5C", 27);
 using Files = std::vector<std::pair<std::string, std::string>>;
 
 // One run in a fresh directory holding in.txt (kData), out.txt ("OLD"),
-// hard.txt (a hard link to in.txt) and soft.txt (a symbolic link to it).
+// hard.txt (a hard link to in.txt), soft.txt (a symbolic link to it) and
+// the directory DIR.
 struct Case {
   std::vector<std::string> args;  // a leading % stands for the directory
   int status;
@@ -119,6 +120,9 @@ TEST(Front, TableOfRuns) {
       {.args = {"/Cm"}, .status = 0, .out = "a\rb\rc\rd", .err = "", .input = Input::kPipe, .in = "a\r\nb\rc\nd"},
       {.args = {"-J"}, .status = 0, .out = "abc\nd", .err = "", .input = Input::kPipe, .in = "a\r\nb\rc\nd"},
       {.args = {"-Cu"}, .status = 0, .out = big_unix, .err = "", .input = Input::kPipe, .in = big_dos},
+      // A directory as input is a read failure.
+      {.args = {"-Cu", "DIR", "new.txt"}, .status = 1, .out = "", .err = Sjis("ファイルが読み込めません: ") + "DIR\n", .after = {{"new.txt", ""}}},
+      {.args = {"-U"}, .status = 1, .out = "", .err = Sjis("ファイルが読み込めません: ") + "stdin\n", .input = Input::kFile, .in = "DIR"},
       // A null device output works; write failures are reported.
       {.args = {"-Cd"}, .status = 0, .out = "", .err = "", .input = Input::kPipe, .in = big_dos, .output = Output::kDevNull},
       {.args = {"-Cu", "in.txt", "/dev/full"}, .status = 1, .out = "", .err = cannot_write + "/dev/full\n"},
@@ -135,6 +139,7 @@ TEST(Front, TableOfRuns) {
     WriteFile(dir / "out.txt", "OLD");
     ASSERT_EQ(link((dir / "in.txt").c_str(), (dir / "hard.txt").c_str()), 0);
     ASSERT_EQ(symlink("in.txt", (dir / "soft.txt").c_str()), 0);
+    ASSERT_EQ(mkdir((dir / "DIR").c_str(), 0755), 0);
     std::vector<std::string> args = c.args;
     for (std::string& arg : args)
       if (arg[0] == '%') arg = dir / arg.substr(1);
