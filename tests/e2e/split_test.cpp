@@ -216,13 +216,8 @@ TEST(SplitPieces, NeverInsideACharacterWholeLinesAndMatchingLinesOpenPieces) {
   const std::string head(131071, 'x');  // one chunk: the work buffer less one byte
   const std::string tail = std::string(4465, 'x') + Sjis("第") + "\n";
   const std::string nul_tail = std::string("y\0", 2) + Sjis("第") + "\n";
-  struct Case {
-    std::vector<std::string> switches;
-    std::string input;
-    std::vector<std::string> pieces;
-  };
   // clang-format off
-  const Case cases[] = {
+  const struct { std::vector<std::string> switches; std::string input; std::vector<std::string> pieces; } cases[] = {
       // An exact multiple leaves an empty last piece.
       {{"-s1"}, std::string(2000, 'a'), {std::string(1000, 'a'), std::string(1000, 'a'), ""}},
       // Byte 1000 opens a kanji: the piece ends one byte early.
@@ -241,7 +236,7 @@ TEST(SplitPieces, NeverInsideACharacterWholeLinesAndMatchingLinesOpenPieces) {
       {{"-S1L", Sjis("-#第")}, "start\n" + head + tail + nul_tail, {"start\n" + head, tail + nul_tail}},
   };
   // clang-format on
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.switches.back() + " on " + std::to_string(c.input.size()) + " bytes");
     TempDir dir;
     WriteFile(dir / "L.TXT", c.input);
