@@ -23,8 +23,7 @@ bool WineHasDriveB() {
 
 TEST(Drives, MergeAndSplitCheckTheDriveTheirOutputNames) {
   const bool win32 = TargetIsWin32();
-  const std::string not_ready = "Drive Not Ready!\n";
-  const std::string total = "Total Marge Size = 2 byte\n";
+  const std::string not_ready = "Drive Not Ready!\n", total = "Total Marge Size = 2 byte\n";
   TempDir d;
   WriteFile(d / "a", "a");
   WriteFile(d / "b", "b");

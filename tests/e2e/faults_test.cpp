@@ -164,7 +164,8 @@ TEST(Faults, ANearlyFullOutputDirectoryReportsTheFailedWrite) {
   WriteFile(d / "IN.TXT", input);
   RunResult r = RunIn(d, {"-S1.3", "IN.TXT", "SMALL"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(Sjis("<error> 出力ファイルに書き込めません!: ") + "SMALL/IN._"),
+  EXPECT_NE(r.err.find(Sjis("<error> 出力ファイルに書き込めません!: ") + "SMALL" +
+                       (TargetIsWin32() ? "\\" : "/") + "IN._"),
             std::string::npos)
       << r.err;
   std::string joined;

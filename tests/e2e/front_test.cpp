@@ -41,9 +41,6 @@ std::string Usage() {
 const std::string kHint = Sjis("\t-? で Usage 表示\n");
 const std::string kSpecify = Sjis("入出力ファイルの指定をして下さい!\n");
 const std::string kSameFile = Sjis("入力ファイルと出力ファイルが同名ファイルです!\n");
-std::string Invalid(const std::string& arg) {
-  return Sjis("<error> スイッチが不正です!:") + arg + "\n" + kHint;
-}
 
 const std::string kData("one\r\ntwo\nthree\rfour\x1A\r\n\0\x95\x5C", 25);
 const std::string kUnix("one\ntwo\nthree\nfour\x1A\n\0\x95\x5C", 23);
@@ -75,6 +72,7 @@ TEST(Front, TableOfRuns) {
     big_unix += "line " + std::to_string(i) + "\n";
   }
   const std::string specify = kSpecify + kHint, kanji = Sjis("表ソ");
+  const bool win32 = TargetIsWin32();
   const std::string cannot_write = Sjis("<error> 出力ファイルに書き込めません!: ");
   // clang-format off
   const Case cases[] = {
@@ -126,7 +124,9 @@ TEST(Front, TableOfRuns) {
        .after = {{kanji + "/" + Sjis("表.txt"), "a\nb\n"}}},
       {.args = {"-Cm", Sjis("入力.txt"), Sjis("ソ")}, .status = 0, .out = "", .err = "", .after = {{kanji + "/" + Sjis("ソ"), "a\rb\r"}}, .cwd = kanji},
       // A directory as input is a read failure.
-      {.args = {"-Cu", "DIR", "new.txt"}, .status = 1, .out = "", .err = Sjis("ファイルが読み込めません: ") + "DIR\n", .after = {{"new.txt", ""}}},
+      // (On Windows a directory cannot be opened: binding fails.)
+      {.args = {"-Cu", "DIR", "new.txt"}, .status = 1, .out = "", .err = win32 ? specify : Sjis("ファイルが読み込めません: ") + "DIR\n",
+       .after = {{"new.txt", win32 ? "<missing>" : ""}}},
       {.args = {"-U"}, .status = 1, .out = "", .err = Sjis("ファイルが読み込めません: ") + "stdin\n", .input = Input::kFile, .in = "DIR"},
       // A null device output works; write failures are reported.
       {.args = {"-Cd"}, .status = 0, .out = "", .err = "", .input = Input::kPipe, .in = big_dos, .output = Output::kDevNull},
@@ -169,7 +169,7 @@ TEST(Front, InvalidSwitchesAreNamedAsTyped) {
   for (std::string arg : {"-X", "-C", "-Cz", "-T9", "-T10", "-T", "-", "/tmp/a.txt", "-S"}) {
     RunResult r = RunZolt({arg, "in", "out"});
     EXPECT_EQ(r.status, 1) << arg;
-    EXPECT_EQ(r.out + r.err, Banner() + Invalid(arg)) << arg;
+    EXPECT_EQ(r.out + r.err, Banner() + Sjis("<error> スイッチが不正です!:") + arg + "\n" + kHint);
   }
 }
 
