@@ -1,91 +1,67 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "e2e/harness.h"
 
 namespace e2e {
 namespace {
 
-// Runs a filter with `input` on a pipe to standard input and returns what
-// it wrote to standard output, expecting a clean run.
-std::string Piped(const std::string& sw, const std::string& input) {
-  RunOptions options;
-  options.input = Input::kPipe;
-  options.stdin_data = input;
-  RunResult r = RunZolt({sw}, options);
-  EXPECT_EQ(r.status, 0) << sw;
-  EXPECT_EQ(r.err, Banner()) << sw;
-  return r.out;
-}
-
-// Runs a filter from one file to another and returns the new file.
-std::string FileToFile(const std::string& sw, const std::string& input) {
-  TempDir dir;
-  WriteFile(dir / "in.txt", input);
-  WriteFile(dir / "out.txt", "old contents that must go");
-  RunResult r = RunZolt({sw, dir / "in.txt", dir / "out.txt"});
-  EXPECT_EQ(r.status, 0) << sw;
-  EXPECT_EQ(r.err, Banner()) << sw;
-  EXPECT_EQ(r.out, "") << sw;
-  return ReadFile(dir / "out.txt");
-}
-
-TEST(Filters, CaseChangeKeepsDoubleByteCharacters) {
+// Every filter, each case run once through a pipe and once from file to
+// file (replacing what the output held).
+TEST(Filters, PipeAndFileGiveTheSameBytes) {
   // ア (83 41) and ヂ (83 61) have letters as second bytes.
-  std::string text = Sjis("ABC abc アヂＡａ\r\n");
-  EXPECT_EQ(FileToFile("-L", text), Sjis("abc abc アヂＡａ\r\n"));
-  EXPECT_EQ(Piped("-P", text), Sjis("ABC ABC アヂＡａ\r\n"));
-  EXPECT_EQ(Piped("-L", "A\x82"), "a\x82");
-}
-
-TEST(Filters, DeleteControlCodes) {
-  std::string text("A\x00\x09\x1A\x42\r\r\n\x95\x5C\x7F\r", 13);
-  EXPECT_EQ(FileToFile("-D", text), "A\tB\r\n\x95\x5C");
-  EXPECT_EQ(Piped("-D", text), "A\tB\r\n\x95\x5C");
-}
-
-TEST(Filters, KanaConvertsTheWholeTable) {
-  std::string half = Sjis("｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝ ﾞ\r\n");
-  std::string full = Sjis(
+  const std::string letters = Sjis("ABC abc アヂＡａ\r\n");
+  const std::string half =
+      Sjis("｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝ ﾞ\r\n");
+  const std::string full = Sjis(
       "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノ"
       "ハヒフヘホマミムメモヤユヨラリルレロワン ゛\r\n");
-  EXPECT_EQ(FileToFile("-K", half), full);
-  EXPECT_EQ(Piped("-K", half), full);
-}
-
-TEST(Filters, KanaFoldsAMarkAcrossInputBlocks) {
-  // Each ｶ stands at an odd offset, so one pair straddles every input block.
-  std::string half = "y";
-  std::string full = "y";
+  // Each ｶﾞ stands at an odd offset, so one pair straddles every input block.
+  std::string half_marks = "y", full_marks = "y";
   for (int i = 0; i < 100000; ++i) {
-    half += "\xB6\xDE";
-    full += "\x83\x4B";
+    half_marks += "\xB6\xDE";
+    full_marks += "\x83\x4B";
   }
-  EXPECT_EQ(FileToFile("-K", half), full);
-}
-
-TEST(Filters, KanaFoldsSoundMarks) {
-  EXPECT_EQ(Piped("/k", Sjis("ｶﾞｷﾞｸﾞ ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ ﾊﾞ ｳﾞ ｶﾟ 漢ﾞ ﾟ Τ ｶ")),
-            Sjis("ガギグ パピプペポ バ ウ゛ カ゜ 漢゛ ") + "\xDF" + Sjis(" Τ カ"));
-}
-
-TEST(Filters, TabsExpandToStopsAndCanBeDeleted) {
-  std::string text = "a\tb\r\nabcd\te\n" + Sjis("日本") + "\tx\r\t\ty";
-  EXPECT_EQ(FileToFile("-T4", text), "a   b\r\nabcd    e\n" + Sjis("日本") + "    x\r        y");
-  EXPECT_EQ(Piped("-T8", text),
-            "a       b\r\nabcd    e\n" + Sjis("日本") + "    x\r" + std::string(16, ' ') + "y");
-  EXPECT_EQ(Piped("-T1", "\ta\t"), " a ");
-  EXPECT_EQ(Piped("-T0", "\ta\tb\t\r\n"), "ab\r\n");
-}
-
-TEST(Filters, UniqFoldsRunsOfLines) {
-  std::string text = "a\na\nb\na\nAbc\nABC\nabc\nabc";
-  EXPECT_EQ(FileToFile("-U", text), "a\nb\na\nAbc\nABC\nabc\nabc");
-  EXPECT_EQ(Piped("-U+", text), "a\nb\na\nAbc\nabc");
-  // A line longer than any fixed buffer stays whole.
-  std::string line(8190, 'x');
-  EXPECT_EQ(Piped("-U", line + "\n" + line + "\n"), line + "\n");
-  // Shift-JIS lines, compared as bytes.
-  EXPECT_EQ(Piped("-U", Sjis("第一章\n第一章\n第二章\n")), Sjis("第一章\n第二章\n"));
+  const std::string tabs = "a\tb\r\nabcd\te\n" + Sjis("日本") + "\tx\r\t\ty";
+  const std::string uniq = "a\na\nb\na\nAbc\nABC\nabc\nabc";
+  const std::string line(8190, 'x');  // longer than any fixed buffer
+  // clang-format off
+  const struct { std::string sw, input, output; } cases[] = {
+      {"-L", letters, Sjis("abc abc アヂＡａ\r\n")},
+      {"-P", letters, Sjis("ABC ABC アヂＡａ\r\n")},
+      {"-L", "A\x82", "a\x82"},
+      {"-D", std::string("A\x00\x09\x1A\x42\r\r\n\x95\x5C\x7F\r", 13), "A\tB\r\n\x95\x5C"},
+      {"-K", half, full},
+      {"-K", half_marks, full_marks},
+      {"/k", Sjis("ｶﾞｷﾞｸﾞ ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ ﾊﾞ ｳﾞ ｶﾟ 漢ﾞ ﾟ Τ ｶ"), Sjis("ガギグ パピプペポ バ ウ゛ カ゜ 漢゛ ") + "\xDF" + Sjis(" Τ カ")},
+      {"-T4", tabs, "a   b\r\nabcd    e\n" + Sjis("日本") + "    x\r        y"},
+      {"-T8", tabs, "a       b\r\nabcd    e\n" + Sjis("日本") + "    x\r" + std::string(16, ' ') + "y"},
+      {"-T1", "\ta\t", " a "},
+      {"-T0", "\ta\tb\t\r\n", "ab\r\n"},
+      {"-U", uniq, "a\nb\na\nAbc\nABC\nabc\nabc"},
+      {"-U+", uniq, "a\nb\na\nAbc\nabc"},
+      {"-U", line + "\n" + line + "\n", line + "\n"},
+      {"-U", Sjis("第一章\n第一章\n第二章\n"), Sjis("第一章\n第二章\n")},  // compared as bytes
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sw + " on " + std::to_string(c.input.size()) + " bytes");
+    RunOptions piped;
+    piped.input = Input::kPipe;
+    piped.stdin_data = c.input;
+    RunResult r = RunZolt({c.sw}, piped);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, Banner());
+    EXPECT_TRUE(r.out == c.output);
+    TempDir dir;
+    WriteFile(dir / "in.txt", c.input);
+    WriteFile(dir / "out.txt", "old contents that must go");
+    r = RunZolt({c.sw, dir / "in.txt", dir / "out.txt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err + r.out, Banner());
+    EXPECT_TRUE(ReadFile(dir / "out.txt") == c.output);
+  }
 }
 
 }  // namespace

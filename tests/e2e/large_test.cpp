@@ -22,25 +22,13 @@ namespace {
 
 constexpr size_t kGigabyte = 1000 * 1000 * 1000;
 
-bool SkipLarge() {
-  return std::getenv("ZOLT_SKIP_LARGE") != nullptr;
-}
-
 // True in a build without optimisation (the tests and the program are
 // built alike).
-bool Unoptimised() {
 #ifdef NDEBUG
-  return false;
+constexpr bool kUnoptimised = false;
 #else
-  return true;
+constexpr bool kUnoptimised = true;
 #endif
-}
-
-bool HasRoom(const std::string& path, unsigned long long bytes) {
-  struct statvfs vfs {};
-  return statvfs(path.c_str(), &vfs) == 0 &&
-         static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize >= bytes;
-}
 
 // Writes `size` bytes made of `unit` repeated (size a multiple of its length).
 void WriteRepeated(const std::string& path, const std::string& unit, size_t size) {
@@ -70,19 +58,13 @@ void ExpectRepeatedOutput(const TempDir& dir, const std::vector<std::string>& ar
   std::vector<char> block(1 << 20);
   size_t total = 0;
   bool same = true;
-  for (;;) {
-    ssize_t n = read(pipe_fds[0], block.data(), block.size());
-    if (n <= 0) break;
-    for (size_t at = 0; same && at < static_cast<size_t>(n);) {
+  for (ssize_t n; (n = read(pipe_fds[0], block.data(), block.size())) > 0; total += n) {
+    for (size_t at = 0, length; same && at < static_cast<size_t>(n); at += length) {
       size_t phase = (total + at) % period.size();
-      size_t length = std::min(static_cast<size_t>(n) - at, period.size() - phase);
-      if (std::memcmp(block.data() + at, period.data() + phase, length) != 0) {
-        same = false;
-        ADD_FAILURE() << "output differs after byte " << total + at;
-      }
-      at += length;
+      length = std::min(static_cast<size_t>(n) - at, period.size() - phase);
+      same = std::memcmp(block.data() + at, period.data() + phase, length) == 0;
+      EXPECT_TRUE(same) << "output differs after byte " << total + at;
     }
-    total += static_cast<size_t>(n);
   }
   close(pipe_fds[0]);
   EXPECT_EQ(WaitZolt(pid), 0);
@@ -90,11 +72,13 @@ void ExpectRepeatedOutput(const TempDir& dir, const std::vector<std::string>& ar
 }
 
 TEST(Large, AThousandMillionByteLineThroughUniqAndTabs) {
-  if (SkipLarge()) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
-  if (Unoptimised() && !std::getenv("ZOLT_LARGE"))
+  if (std::getenv("ZOLT_SKIP_LARGE")) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
+  if (kUnoptimised && !std::getenv("ZOLT_LARGE"))
     GTEST_SKIP() << "minutes in an unoptimised build; set ZOLT_LARGE to run it";
   TempDir dir;
-  if (!HasRoom(dir.path(), 2 * kGigabyte)) GTEST_SKIP() << "less than 2 GB free";
+  struct statvfs vfs {};
+  if (statvfs(dir.path().c_str(), &vfs) != 0 || vfs.f_bavail * vfs.f_frsize < 2 * kGigabyte)
+    GTEST_SKIP() << "less than 2 GB free";
   // One line, no LF: "abc" and a TAB, over and over.
   WriteRepeated(dir / "LINE", "abc\t", kGigabyte);
   ExpectRepeatedOutput(dir, {"-U", "LINE"}, "abc\t", kGigabyte);
@@ -106,33 +90,26 @@ TEST(Large, AThousandMillionByteLineThroughUniqAndTabs) {
 }
 
 TEST(Large, AMillionEmptyLinesOnePerPiece) {
-  if (SkipLarge()) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
-  TempDir dir;
-  WriteRepeated(dir / "EMPTY", "\n", 1000000);
-  // Two digits: pieces 00 to 99, then the piece numbers are used up.
-  RunOptions options;
-  options.cwd = dir.path();
-  options.input = Input::kDevNull;
-  RunResult r = RunZolt({"-S1L", "EMPTY", "."}, options);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(Sjis("分割サイズが小さすぎます: ") + "\n"), std::string::npos);
-  std::vector<std::string> names = ListDir(dir.path());
-  ASSERT_EQ(names.size(), 101u);
-  EXPECT_EQ(names[1], "EMPTY._00");
-  EXPECT_EQ(names[100], "EMPTY._99");
-  EXPECT_EQ(ReadFile(dir / "EMPTY._99"), "\n");
-
-  // Five digits and ten lines a piece: exactly pieces 00000 to 99999.
-  TempDir wide;
-  WriteRepeated(wide / "EMPTY", "\n", 1000000);
-  options.cwd = wide.path();
-  r = RunZolt({"-S10.5L", "EMPTY", "."}, options);
-  EXPECT_EQ(r.status, 0);
-  names = ListDir(wide.path());
-  ASSERT_EQ(names.size(), 100001u);
-  EXPECT_EQ(names[1], "EMPTY._00000");
-  EXPECT_EQ(names[100000], "EMPTY._99999");
-  EXPECT_EQ(ReadFile(wide / "EMPTY._54321"), std::string(10, '\n'));
+  if (std::getenv("ZOLT_SKIP_LARGE")) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
+  // Two digits: pieces 00 to 99, then the piece numbers are used up; five
+  // digits and ten lines a piece: exactly pieces 00000 to 99999.
+  for (const std::string sw : {"-S1L", "-S10.5L"}) {
+    SCOPED_TRACE(sw);
+    TempDir dir;
+    WriteRepeated(dir / "EMPTY", "\n", 1000000);
+    RunOptions options;
+    options.cwd = dir.path();
+    options.input = Input::kDevNull;
+    RunResult r = RunZolt({sw, "EMPTY", "."}, options);
+    bool wide = sw == "-S10.5L";
+    EXPECT_EQ(r.status, wide ? 0 : 1);
+    EXPECT_EQ(r.err.find(Sjis("分割サイズが小さすぎます: ") + "\n") != std::string::npos, !wide);
+    std::vector<std::string> names = ListDir(dir.path());
+    ASSERT_EQ(names.size(), wide ? 100001u : 101u);
+    EXPECT_EQ(names[1], wide ? "EMPTY._00000" : "EMPTY._00");
+    EXPECT_EQ(names.back(), wide ? "EMPTY._99999" : "EMPTY._99");
+    EXPECT_EQ(ReadFile(dir / names.back()), std::string(wide ? 10 : 1, '\n'));
+  }
 }
 
 }  // namespace
