@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,6 +64,7 @@ struct Case {
   std::string to = "";       // kFile, kAppend: a name in the directory, or an absolute path
   std::string cwd = "";      // a directory in the directory
   bool same_stream = false;  // needs the identity of a redirected stream
+  bool symlink = false;      // names a POSIX symbolic link
 };
 
 TEST(Front, TableOfRuns) {
@@ -89,7 +91,7 @@ TEST(Front, TableOfRuns) {
       // The same file under another name is never truncated.
       {.args = {"-Cu", "in.txt", "./in.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}},
       {.args = {"-Cu", "in.txt", "hard.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}},
-      {.args = {"-Cu", "in.txt", "soft.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}},
+      {.args = {"-Cu", "in.txt", "soft.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}, .symlink = true},
       {.args = {"-Cu", "in.txt", "%in.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}},
       {.args = {"-Cu", "in.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}},
        .input = Input::kFile, .in = "in.txt", .same_stream = true},
@@ -137,8 +139,13 @@ TEST(Front, TableOfRuns) {
   int index = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE("case " + std::to_string(index++));
-    if (c.same_stream && TargetIsWin32())
-      continue;  // Wine gives inherited standard handles no volume serial number
+    if (TargetIsWin32() && (c.same_stream || c.symlink)) {
+      std::cout << "case " << index - 1 << " skipped under Wine: "
+                << (c.same_stream ? "inherited standard handles have no volume serial number"
+                                  : "a host symbolic link is not a Windows file")
+                << "\n";
+      continue;
+    }
     TempDir dir;
     WriteFile(dir / "in.txt", kData);
     WriteFile(dir / "out.txt", "OLD");
