@@ -19,23 +19,10 @@
 #include <vector>
 
 #include "front/zolt_main.h"
+#include "fuzz_support.h"
 #include "unit/fake_platform.h"
 
 namespace {
-
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "property violated: %s\n", what);
-  std::abort();
-}
-
-// Takes up to `length` bytes from the front of [*at, end).
-std::string Take(const uint8_t** at, const uint8_t* end, size_t length) {
-  size_t n = std::min(length, static_cast<size_t>(end - *at));
-  std::string text(reinterpret_cast<const char*>(*at), n);
-  *at += n;
-  return text;
-}
 
 // True for a name that stays inside the current directory.
 bool Inside(const std::string& name) {

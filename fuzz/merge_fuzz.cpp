@@ -16,23 +16,11 @@
 #include <vector>
 
 #include "front/zolt_main.h"
+#include "fuzz_support.h"
 #include "merge/merge_args.h"
 #include "unit/fake_platform.h"
 
 namespace {
-
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "property violated: %s\n", what);
-  std::abort();
-}
-
-std::string Take(const uint8_t** at, const uint8_t* end, size_t length) {
-  size_t n = std::min(length, static_cast<size_t>(end - *at));
-  std::string text(reinterpret_cast<const char*>(*at), n);
-  *at += n;
-  return text;
-}
 
 // The names in a list file: lines without CR, up to the first 0x1A.
 std::vector<std::string> ListEntries(const std::string& list) {

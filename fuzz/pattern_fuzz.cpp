@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "pattern/char_reader.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_compile.h"
@@ -20,12 +21,6 @@
 
 namespace zolt {
 namespace {
-
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "property violated: %s\n", what);
-  std::abort();
-}
 
 // Checks that every instruction, offset and class list stays inside the words
 // and that offsets land on instruction boundaries.

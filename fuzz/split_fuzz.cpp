@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "front/work_buffer.h"
+#include "fuzz_support.h"
 #include "pattern/pattern.h"
 #include "split/split_lines.h"
 #include "split/split_naming.h"
@@ -25,12 +26,6 @@
 #include "unit/fake_platform.h"
 
 namespace {
-
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "property violated: %s\n", what);
-  std::abort();
-}
 
 // For each byte of `data`: true when it is a lead byte that opens a
 // double-byte character, reading from the start.

@@ -29,11 +29,7 @@ const FoundInput* FindOutputAmongInputs(const MergeScan& scan) {
 // writing the output failed.
 bool CopyListFile(MergeRun* run, const std::string& name) {
   InStream list;
-  if (!OpenInput(&list, name)) {
-    PrintMessage(Text::kCannotOpen, name);
-    run->input_failed = true;
-    return true;
-  }
+  if (!OpenMergeInput(run, &list, name)) return true;
   bool ok = true;
   if (!RefuseIfOutput(run, list.fd, name)) {
     bool read_ok = ReadListNames(&list, [run, &ok](const std::string& entry) {

@@ -73,13 +73,16 @@ bool RefuseIfOutput(MergeRun* run, int fd, const std::string& name) {
   return true;
 }
 
+bool OpenMergeInput(MergeRun* run, InStream* in, const std::string& name) {
+  if (OpenInput(in, name)) return true;
+  PrintMessage(Text::kCannotOpen, name);
+  run->input_failed = true;
+  return false;
+}
+
 bool CopyNamedInput(MergeRun* run, const std::string& name) {
   InStream in;
-  if (!OpenInput(&in, name)) {
-    PrintMessage(Text::kCannotOpen, name);
-    run->input_failed = true;
-    return true;
-  }
+  if (!OpenMergeInput(run, &in, name)) return true;
   bool ok = true;
   if (!RefuseIfOutput(run, in.fd, name)) ok = CopyInput(&in, run, name);
   CloseInput(&in);
