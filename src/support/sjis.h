@@ -39,4 +39,14 @@ constexpr char kPathSeparator = '\\';
 constexpr char kPathSeparator = '/';
 #endif
 
+// True when `c` starts a switch or an option: '-' everywhere, and '/' on
+// Win32 too. On POSIX an argument that starts with '/' is a path.
+constexpr bool IsSwitchPrefix(char c) {
+#ifdef _WIN32
+  return c == '-' || c == '/';
+#else
+  return c == '-';
+#endif
+}
+
 }  // namespace zolt
