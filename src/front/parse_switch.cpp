@@ -2,6 +2,7 @@
 
 #include "front/usage.h"
 #include "support/messages.h"
+#include "support/sjis.h"
 
 namespace zolt {
 
@@ -34,7 +35,7 @@ int ReadTabWidth(const char* digits) {
 }  // namespace
 
 int ParseSwitch(const char* text, int* newline_type, int* tab_width) {
-  if (text[0] != '-' && text[0] != '/') return kJobNoSwitch;
+  if (!IsSwitchPrefix(text[0])) return kJobNoSwitch;
   switch (FoldLower(text[1])) {
     case '?':
     case 'h':

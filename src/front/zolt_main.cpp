@@ -44,6 +44,7 @@ int RunFilter(int job, int newline_type, int tab_width, StreamPair* pair) {
 }  // namespace
 
 int ZoltMain(int argc, char** argv) {
+  Sys().OpenClosedStandardStreams();
   PrintBanner();
   int args = argc - 1;
   int newline_type = 0;

@@ -71,6 +71,7 @@ class Platform {
 
   // Files. Descriptors are small non-negative integers; -1 is failure.
   // Opens `name` in `mode`; returns -1 and leaves the reason in LastError.
+  // A directory is never opened, for reading either.
   virtual int Open(const std::string& name, OpenMode mode) = 0;
   // Reads up to `size` bytes; returns the count, 0 at end of file, -1 on error.
   virtual int64_t Read(int fd, void* buffer, size_t size) = 0;
@@ -94,6 +95,12 @@ class Platform {
   virtual int64_t FileSize(int fd) = 0;
   // Text of the last failed call, as the system's error report gives it.
   virtual std::string LastError() = 0;
+
+  // Opens the null device on each of standard input, output and error that
+  // is closed, so that no file opened later can take its number. Output and
+  // error are opened for reading only: writing to them fails, as it would
+  // on the closed descriptor.
+  virtual void OpenClosedStandardStreams() = 0;
 
   // True for a console or other character device (the null device included);
   // false for files and pipes.

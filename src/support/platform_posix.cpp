@@ -74,9 +74,17 @@ class PosixPlatform : public Platform {
     do {
       fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd >= 0) return fd;
-    last_errno_ = errno;
-    return -1;
+    if (fd < 0) {
+      last_errno_ = errno;
+      return -1;
+    }
+    struct stat st;
+    if (mode == OpenMode::kRead && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      last_errno_ = EISDIR;
+      return -1;
+    }
+    return fd;
   }
 
   int64_t CopyFileData(int in, int out, size_t size) override {
@@ -167,6 +175,17 @@ class PosixPlatform : public Platform {
   }
 
   void SetBinaryMode(int, bool) override {}
+
+  void OpenClosedStandardStreams() override {
+    for (int fd : {kStdin, kStdout, kStderr}) {
+      if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+      int null_fd = ::open("/dev/null", O_RDONLY);
+      if (null_fd >= 0 && null_fd != fd) {
+        ::dup2(null_fd, fd);
+        ::close(null_fd);
+      }
+    }
+  }
 
   void ReattachStdinToConsole() override {
     int fd = ::open("/dev/tty", O_RDONLY | O_NOCTTY);

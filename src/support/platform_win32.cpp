@@ -222,6 +222,10 @@ class Win32Platform : public Platform {
 
   void SetBinaryMode(int fd, bool binary) override { _setmode(fd, binary ? _O_BINARY : _O_TEXT); }
 
+  // The C runtime keeps descriptors 0 to 2 reserved even when the process
+  // was started without a standard handle, so no file can take them.
+  void OpenClosedStandardStreams() override {}
+
   void ReattachStdinToConsole() override {
     // "CON" is the console; a process without one (a service, a pipeline
     // started without a console) gets the null device instead.

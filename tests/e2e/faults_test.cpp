@@ -129,6 +129,41 @@ TEST(Faults, AnInputThatShrinksOrGrowsGivesWhatWasThere) {
 }
 
 // ---------------------------------------------------------------------------
+// Standard descriptors closed at the start: no output file may take their
+// numbers, and data meant for a closed standard output is a failed write.
+
+TEST(Faults, ClosedStandardDescriptorsNeverCarryData) {
+  if (TargetIsWin32()) GTEST_SKIP() << "the C runtime keeps descriptors 0 to 2 reserved";
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<int> closed;
+    int status;
+    std::vector<std::pair<std::string, std::string>> after;
+  };
+  const std::string piece = std::string(999, 'x') + "\n";
+  const Case cases[] = {
+      {{"-M", "a", "b", "-o", "ab"}, {2}, 0, {{"ab", "AB"}}},
+      {{"-M", "a", "b", "-o", "ab"}, {0, 1, 2}, 0, {{"ab", "AB"}}},
+      {{"-S1", "IN", "OUT"}, {2}, 0, {{"OUT/IN._00", piece}, {"OUT/IN._01", piece}}},
+      {{"-Cu", "a", "c"}, {0, 2}, 0, {{"c", "A"}}},
+      {{"-L", "a"}, {1}, 1, {}},
+      {{"-M", "a", "b"}, {1}, 1, {}},
+  };
+  for (const Case& c : cases) {
+    TempDir d;
+    WriteFile(d / "a", "A");
+    WriteFile(d / "b", "B");
+    WriteFile(d / "IN", piece + piece);
+    mkdir((d / "OUT").c_str(), 0755);
+    RunOptions options;
+    options.closed = c.closed;
+    RunResult r = RunIn(d, c.args, options);
+    EXPECT_EQ(r.status, c.status) << c.args[0];
+    for (const auto& [name, bytes] : c.after) EXPECT_EQ(ReadFile(d / name), bytes) << name;
+  }
+}
+
+// ---------------------------------------------------------------------------
 // Output directories that cannot take the output.
 
 TEST(Faults, AReadOnlyOutputDirectoryIsRefused) {

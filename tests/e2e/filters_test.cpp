@@ -34,7 +34,7 @@ TEST(Filters, PipeAndFileGiveTheSameBytes) {
       {"-D", std::string("A\x00\x09\x1A\x42\r\r\n\x95\x5C\x7F\r", 13), "A\tB\r\n\x95\x5C"},
       {"-K", half, full},
       {"-K", half_marks, full_marks},
-      {"/k", Sjis("ｶﾞｷﾞｸﾞ ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ ﾊﾞ ｳﾞ ｶﾟ 漢ﾞ ﾟ Τ ｶ"), Sjis("ガギグ パピプペポ バ ウ゛ カ゜ 漢゛ ") + "\xDF" + Sjis(" Τ カ")},
+      {"-k", Sjis("ｶﾞｷﾞｸﾞ ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ ﾊﾞ ｳﾞ ｶﾟ 漢ﾞ ﾟ Τ ｶ"), Sjis("ガギグ パピプペポ バ ウ゛ カ゜ 漢゛ ") + "\xDF" + Sjis(" Τ カ")},
       {"-T4", tabs, "a   b\r\nabcd    e\n" + Sjis("日本") + "    x\r        y"},
       {"-T8", tabs, "a       b\r\nabcd    e\n" + Sjis("日本") + "    x\r" + std::string(16, ' ') + "y"},
       {"-T1", "\ta\t", " a "},

@@ -189,6 +189,7 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
     if (out_fd != out_pipe[1]) close(out_pipe[1]);
     Place(err_pipe[1], 2);
     if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(125);
+    for (int fd : options.closed) close(fd);
     // Wine takes the system code page from the locale: Shift-JIS, as on a
     // Japanese Windows. The Windows build itself does not read the locale.
     setenv("LC_ALL", win32 ? "ja_JP.UTF-8" : "C", 1);

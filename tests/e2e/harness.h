@@ -42,6 +42,7 @@ struct RunOptions {
   std::string stdout_path;
   std::string cwd;               // empty: the test's work directory
   std::vector<std::string> env;  // extra NAME=VALUE entries
+  std::vector<int> closed;       // standard descriptors closed before the start
 };
 
 struct RunResult {

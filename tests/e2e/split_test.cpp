@@ -124,8 +124,8 @@ TEST(Split, TableOfRuns) {
       {bad, {"-S10", "-#X", "IN.TXT"}, 1, Message("サイズ指定とパターン指定は併用できません"), no_piece},
       {bad, {"-S10", "MISSING.TXT"}, 1, Message("ファイルがオープンできません: ", "MISSING.TXT")},
       {bad, {"-S10", "EMPTY.TXT"}, 1, Message("ファイルが変です (^^; : ", "EMPTY.TXT"), no_piece},
-      // A directory as input: on Windows it cannot even be opened.
-      {{{"DIR/", ""}}, {"-S1", "DIR"}, 1, Message(TargetIsWin32() ? "ファイルがオープンできません: " : "ファイルが変です (^^; : ", "DIR"), {{"DIR._00", "<missing>"}}},
+      // A directory as input cannot be opened.
+      {{{"DIR/", ""}}, {"-S1", "DIR"}, 1, Message("ファイルがオープンできません: ", "DIR"), {{"DIR._00", "<missing>"}}},
       {bad, {"-S10", "IN.TXT", "NOWHERE"}, 1, Message(no_dir, "NOWHERE"), no_piece},
       {bad, {"-S10", "IN.TXT", "EMPTY.TXT"}, 1, Message(no_dir, "EMPTY.TXT"), no_piece},
       // Redirected standard input makes _stdin_ pieces in the named directory;

@@ -164,6 +164,7 @@ class FakePlatform : public Platform {
   }
   void SetBinaryMode(int fd, bool binary) override { real_.SetBinaryMode(fd, binary); }
   void ReattachStdinToConsole() override {}
+  void OpenClosedStandardStreams() override {}
   FileId IdentifyDescriptor(int fd) override {
     auto it = files_.find(fd);
     if (it != files_.end()) return it->second.name.empty() ? FileId{} : IdOf(it->second.name);
