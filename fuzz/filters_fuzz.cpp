@@ -14,13 +14,18 @@
 #include "filters/newline.h"
 #include "filters/tabs.h"
 #include "filters/uniq.h"
-#include "front/parse_switch.h"
 #include "front/stream_pair.h"
 #include "unit/fake_platform.h"
 #include "unit/filter_references.h"
 
 namespace zolt {
 namespace {
+
+// The newline job of type 0 (the plain copy), 1 (CR LF), 2 (LF) or 4 (CR).
+int Newlines(StreamPair* p, int type) {
+  if (type == 0) return CopyUnchanged(p);
+  return ConvertNewlines(p, type == 1 ? Newline::kCrLf : type == 2 ? Newline::kLf : Newline::kCr);
+}
 
 struct Filter {
   const char* name;
@@ -30,27 +35,27 @@ struct Filter {
 };
 
 const Filter kFilters[] = {
-    {"copy", [](StreamPair* p, int t) { return Crconv(p, t); },
+    {"copy", [](StreamPair* p, int t) { return Newlines(p, t); },
      [](const std::string& s, int) { return s; }, 0},
-    {"crlf", [](StreamPair* p, int t) { return Crconv(p, t); }, testing::ReferenceCrconv, 1},
-    {"lf", [](StreamPair* p, int t) { return Crconv(p, t); }, testing::ReferenceCrconv, 2},
-    {"cr", [](StreamPair* p, int t) { return Crconv(p, t); }, testing::ReferenceCrconv, 4},
-    {"join", [](StreamPair* p, int) { return Join(p); },
+    {"crlf", [](StreamPair* p, int t) { return Newlines(p, t); }, testing::ReferenceCrconv, 1},
+    {"lf", [](StreamPair* p, int t) { return Newlines(p, t); }, testing::ReferenceCrconv, 2},
+    {"cr", [](StreamPair* p, int t) { return Newlines(p, t); }, testing::ReferenceCrconv, 4},
+    {"join", [](StreamPair* p, int) { return JoinLines(p); },
      [](const std::string& s, int) { return testing::ReferenceJoin(s); }, 0},
-    {"lower", [](StreamPair* p, int) { return ChangeCase(p, kJobLower); },
+    {"lower", [](StreamPair* p, int) { return ChangeCase(p, true); },
      [](const std::string& s, int) { return testing::ReferenceCase(s, true); }, 0},
-    {"upper", [](StreamPair* p, int) { return ChangeCase(p, kJobUpper); },
+    {"upper", [](StreamPair* p, int) { return ChangeCase(p, false); },
      [](const std::string& s, int) { return testing::ReferenceCase(s, false); }, 0},
-    {"control", [](StreamPair* p, int) { return Deletecontrolchar(p); },
+    {"control", [](StreamPair* p, int) { return DeleteControlCodes(p); },
      [](const std::string& s, int) { return testing::ReferenceDeleteControl(s); }, 0},
-    {"kana", [](StreamPair* p, int) { return Kana(p); },
+    {"kana", [](StreamPair* p, int) { return WidenKana(p); },
      [](const std::string& s, int) { return testing::ReferenceKana(s); }, 0},
     {"notabs", [](StreamPair* p, int) { return DeleteTabs(p); },
      [](const std::string& s, int) { return testing::ReferenceDeleteTabs(s); }, 0},
-    {"tabs", [](StreamPair* p, int n) { return Tab2space(p, n); }, testing::ReferenceTabs, 8},
-    {"uniq", [](StreamPair* p, int) { return Uniq(p, kJobUniq); },
+    {"tabs", [](StreamPair* p, int n) { return ExpandTabs(p, n); }, testing::ReferenceTabs, 8},
+    {"uniq", [](StreamPair* p, int) { return FoldDuplicateLines(p, false); },
      [](const std::string& s, int) { return testing::ReferenceUniq(s, false); }, 0},
-    {"uniqfold", [](StreamPair* p, int) { return Uniq(p, kJobUniqFolded); },
+    {"uniqfold", [](StreamPair* p, int) { return FoldDuplicateLines(p, true); },
      [](const std::string& s, int) { return testing::ReferenceUniq(s, true); }, 0},
 };
 

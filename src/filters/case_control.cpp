@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstdint>
 
-#include "front/parse_switch.h"
 #include "support/byte_masks.h"
 #include "support/sjis.h"
 
@@ -37,10 +36,10 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
   if (size > 0) state->partner_next = i > size;
 }
 
-int ChangeCase(StreamPair* pair, int job) {
+int ChangeCase(StreamPair* pair, bool to_lower) {
   InStream* in = &pair->input;
   CaseState state;
-  state.to_lower = job == kJobLower;
+  state.to_lower = to_lower;
   while (FillInput(in) > 0) {
     char* data = in->buffer.data() + in->pos;
     size_t size = in->end - in->pos;
@@ -81,7 +80,7 @@ void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutS
   if (end > copied) WriteBytes(out, copied, static_cast<size_t>(end - copied));
 }
 
-int Deletecontrolchar(StreamPair* pair) {
+int DeleteControlCodes(StreamPair* pair) {
   InStream* in = &pair->input;
   ControlState state;
   while (FillInput(in) > 0) {

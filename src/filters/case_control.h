@@ -18,9 +18,10 @@ struct CaseState {
 // byte unchanged.
 void ChangeCaseBlock(CaseState* state, char* data, size_t size);
 
-// Job 4 (kJobLower) or 5 (kJobUpper): copies the input with the letters
-// changed. A lead byte at the very end of the input is written unchanged.
-int ChangeCase(StreamPair* pair, int job);
+// Copies the input with the letters changed toward lower case (A-Z to a-z)
+// or else upper case (a-z to A-Z). A lead byte at the very end of the input
+// is written unchanged.
+int ChangeCase(StreamPair* pair, bool to_lower);
 
 // State of the control-code deletion carried from one block to the next.
 struct ControlState {
@@ -31,8 +32,8 @@ struct ControlState {
 // only when an LF follows it directly (written when the LF arrives).
 void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutStream* out);
 
-// Job 12: copies the input without control codes (0x00-0x1F and 0x7F),
-// keeping TAB, every LF and the CR of each CR LF pair.
-int Deletecontrolchar(StreamPair* pair);
+// Copies the input without control codes (0x00-0x1F and 0x7F), keeping
+// TAB, every LF and the CR of each CR LF pair.
+int DeleteControlCodes(StreamPair* pair);
 
 }  // namespace zolt

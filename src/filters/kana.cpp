@@ -155,7 +155,7 @@ void KanaFinish(KanaState* state, OutStream* out) {
   state->kana = 0;
 }
 
-int Kana(StreamPair* pair) {
+int WidenKana(StreamPair* pair) {
   InStream* in = &pair->input;
   KanaState state;
   while (FillInput(in) > 0) {

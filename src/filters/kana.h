@@ -33,9 +33,9 @@ void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out);
 // Writes the katakana still held back at the end of the input.
 void KanaFinish(KanaState* state, OutStream* out);
 
-// Job 8: copies the input with half-width katakana made full-width; a
-// katakana followed by a sound mark becomes one voiced or semi-voiced
-// character where one exists. Double-byte characters pass unchanged.
-int Kana(StreamPair* pair);
+// Copies the input with half-width katakana made full-width; a katakana
+// followed by a sound mark becomes one voiced or semi-voiced character where
+// one exists. Double-byte characters pass unchanged.
+int WidenKana(StreamPair* pair);
 
 }  // namespace zolt

@@ -13,6 +13,23 @@ namespace zolt {
 
 namespace {
 
+// Writes the bytes of newline type 1 (CR LF), 2 (LF) or 4 (CR).
+void PutNewline(int type, OutStream* out) {
+  switch (type) {
+    case 1:
+      WriteBytes(out, "\r\n", 2);
+      break;
+    case 2:
+      WriteByte(out, '\n');
+      break;
+    case 4:
+      WriteByte(out, '\r');
+      break;
+    default:
+      break;
+  }
+}
+
 // The plain copy: whole blocks of the work buffer, no per-byte work. From
 // a file the system copies the data itself where it can; whatever it leaves
 // (or cannot do) goes through the work buffer, which reports the errors.
@@ -118,12 +135,15 @@ int RunNewlineBlocks(StreamPair* pair, int type) {
 
 }  // namespace
 
-int Crconv(StreamPair* pair, int newline_type) {
-  if (newline_type == 0) return PlainCopy(pair);
-  return RunNewlineBlocks(pair, newline_type);
+int CopyUnchanged(StreamPair* pair) {
+  return PlainCopy(pair);
 }
 
-int Join(StreamPair* pair) {
+int ConvertNewlines(StreamPair* pair, Newline newline) {
+  return RunNewlineBlocks(pair, newline == Newline::kCrLf ? 1 : newline == Newline::kLf ? 2 : 4);
+}
+
+int JoinLines(StreamPair* pair) {
   return RunNewlineBlocks(pair, kJoin);
 }
 

@@ -5,10 +5,18 @@
 
 namespace zolt {
 
-// Type 0 copies the input unchanged; 1, 2 and 4 rewrite every newline (CR
-// LF, lone CR, lone LF) as CR LF, LF or CR.
-int Crconv(StreamPair* pair, int newline_type);
+// The form a newline conversion gives every newline.
+enum class Newline {
+  kCrLf,  // 0x0D 0x0A
+  kLf,    // 0x0A
+  kCr,    // 0x0D
+};
+
+// Copies the input unchanged, in whole blocks.
+int CopyUnchanged(StreamPair* pair);
+// Rewrites every newline (CR LF, lone CR, lone LF) in the form `newline`.
+int ConvertNewlines(StreamPair* pair, Newline newline);
 // Deletes every CR; an LF is kept unless it directly follows a CR.
-int Join(StreamPair* pair);
+int JoinLines(StreamPair* pair);
 
 }  // namespace zolt

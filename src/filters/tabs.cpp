@@ -34,7 +34,7 @@ void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
   }
 }
 
-int Tab2space(StreamPair* pair, int width) {
+int ExpandTabs(StreamPair* pair, int width) {
   InStream* in = &pair->input;
   TabState state;
   state.width = width < 1 || width > 8 ? 8 : width;

@@ -18,11 +18,10 @@ struct TabState {
 // the column returns to 0 after each LF and each CR.
 void TabBlock(TabState* state, const char* data, size_t size, OutStream* out);
 
-// Job 7 with a width of 1 to 8: expands TABs to tab stops every `width`
-// columns.
-int Tab2space(StreamPair* pair, int width);
+// Expands TABs to tab stops every `width` (1 to 8) columns.
+int ExpandTabs(StreamPair* pair, int width);
 
-// Job 7 with a width of 0: copies the input without its TAB bytes.
+// Copies the input without its TAB bytes.
 int DeleteTabs(StreamPair* pair);
 
 }  // namespace zolt

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "front/parse_switch.h"
 #include "support/messages.h"
 #include "support/platform.h"
 
@@ -111,9 +110,9 @@ void UniqRelease(UniqState* state) {
   *state = UniqState{};
 }
 
-int Uniq(StreamPair* pair, int job) {
+int FoldDuplicateLines(StreamPair* pair, bool ignore_case) {
   UniqState state;
-  if (!UniqStart(&state, job == kJobUniqFolded)) return -1;
+  if (!UniqStart(&state, ignore_case)) return -1;
   InStream* in = &pair->input;
   bool ok = true;
   while (ok && FillInput(in) > 0) {

@@ -35,8 +35,8 @@ void UniqFinish(UniqState* state, OutStream* out);
 // Releases the line buffer.
 void UniqRelease(UniqState* state);
 
-// Job 2 (exact) or 3 (letter case ignored): copies the input with every run
-// of identical consecutive lines reduced to its first line.
-int Uniq(StreamPair* pair, int job);
+// Copies the input with every run of identical consecutive lines reduced to
+// its first line; with `ignore_case` a-z compare equal to A-Z.
+int FoldDuplicateLines(StreamPair* pair, bool ignore_case);
 
 }  // namespace zolt

@@ -78,20 +78,4 @@ bool ReleaseStreams(StreamPair* pair) {
   return ok;
 }
 
-void PutNewline(int type, OutStream* out) {
-  switch (type) {
-    case 1:
-      WriteBytes(out, "\r\n", 2);
-      break;
-    case 2:
-      WriteByte(out, '\n');
-      break;
-    case 4:
-      WriteByte(out, '\r');
-      break;
-    default:
-      break;
-  }
-}
-
 }  // namespace zolt

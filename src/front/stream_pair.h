@@ -37,8 +37,4 @@ BindResult BindStreams(int count, char** names, StreamPair* pair);
 // not be completely written.
 bool ReleaseStreams(StreamPair* pair);
 
-// Writes the bytes of newline type 1 (CR LF), 2 (LF) or 4 (CR); nothing for
-// any other type.
-void PutNewline(int type, OutStream* out);
-
 }  // namespace zolt

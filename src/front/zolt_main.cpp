@@ -7,7 +7,7 @@
 #include "filters/newline.h"
 #include "filters/tabs.h"
 #include "filters/uniq.h"
-#include "front/parse_switch.h"
+#include "front/command.h"
 #include "front/stream_pair.h"
 #include "front/usage.h"
 #include "merge/merge.h"
@@ -20,24 +20,26 @@ namespace zolt {
 
 namespace {
 
-int RunFilter(int job, int newline_type, int tab_width, StreamPair* pair) {
-  switch (job) {
-    case kJobUniq:
-    case kJobUniqFolded:
-      return Uniq(pair, job);
-    case kJobLower:
-    case kJobUpper:
-      return ChangeCase(pair, job);
-    case kJobJoin:
-      return Join(pair);
-    case kJobTabs:
-      return tab_width == 0 ? DeleteTabs(pair) : Tab2space(pair, tab_width);
-    case kJobKana:
-      return Kana(pair);
-    case kJobDeleteControl:
-      return Deletecontrolchar(pair);
+// Runs the filter of `command` over the bound streams.
+int RunFilter(const Command& command, StreamPair* pair) {
+  switch (command.job) {
+    case Job::kNewlines:
+      return ConvertNewlines(pair, command.newline);
+    case Job::kJoin:
+      return JoinLines(pair);
+    case Job::kLower:
+    case Job::kUpper:
+      return ChangeCase(pair, command.job == Job::kLower);
+    case Job::kDeleteControl:
+      return DeleteControlCodes(pair);
+    case Job::kKana:
+      return WidenKana(pair);
+    case Job::kTabs:
+      return command.tab_width == 0 ? DeleteTabs(pair) : ExpandTabs(pair, command.tab_width);
+    case Job::kUniq:
+      return FoldDuplicateLines(pair, command.ignore_case);
     default:
-      return Crconv(pair, newline_type);
+      return CopyUnchanged(pair);
   }
 }
 
@@ -47,35 +49,31 @@ int ZoltMain(int argc, char** argv) {
   Sys().OpenClosedStandardStreams();
   PrintBanner();
   int args = argc - 1;
-  int newline_type = 0;
-  int tab_width = 0;
-  int job = kJobNoSwitch;
+  Command command;
   if (args == 0) {
     if (Sys().IsCharDevice(kStdin)) {
       PrintUsage();
       return 1;
     }
   } else {
-    job = ParseSwitch(argv[1], &newline_type, &tab_width);
+    command = ParseSwitch(argv[1]);
   }
-  if (job == kJobInvalid) {
+  if (command.job == Job::kInvalid) {
     PrintMessage(Text::kUsageHint);
     return 1;
   }
-  if (job == kJobUsage) return 1;
-  bool has_switch = job != kJobNoSwitch;
-  if (!has_switch) job = kJobCrconv;
+  if (command.job == Job::kUsage) return 1;
 
   if (args == 3 && SameFileName(argv[2], argv[3])) {
     PrintMessage(Text::kSameFile);
     return 1;
   }
 
-  if (job == kJobSplit) return Split(args, argv + 1) == -1 ? 1 : 0;
-  if (job == kJobMerge) return Merge(args, argv + 1) == -1 ? 1 : 0;
+  if (command.job == Job::kSplit) return Split(args, argv + 1) == -1 ? 1 : 0;
+  if (command.job == Job::kMerge) return Merge(args, argv + 1) == -1 ? 1 : 0;
 
-  int files = has_switch ? args - 1 : args;
-  char** names = has_switch ? argv + 2 : argv + 1;
+  int files = command.has_switch ? args - 1 : args;
+  char** names = command.has_switch ? argv + 2 : argv + 1;
   StreamPair pair;
   BindResult bound = BindStreams(files, names, &pair);
   if (bound != BindResult::kBound) {
@@ -88,7 +86,7 @@ int ZoltMain(int argc, char** argv) {
     }
     return 1;
   }
-  int result = RunFilter(job, newline_type, tab_width, &pair);
+  int result = RunFilter(command, &pair);
   // A read error ends the input early: what was written is not all of it.
   bool read_failed = pair.input.error;
   std::string input_name = pair.redirected ? TextBytes(Text::kStdinName) : names[0];

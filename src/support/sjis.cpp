@@ -1,7 +1,5 @@
 #include "support/sjis.h"
 
-#include <cstring>
-
 namespace zolt {
 
 int SjisByteClass(const char* text, int index) {
@@ -51,14 +49,6 @@ const char* SjisFindLast(const char* text, char ch) {
     return true;
   });
   return found;
-}
-
-void CopyString(char* dst, const char* src) {
-  std::memcpy(dst, src, std::strlen(src) + 1);
-}
-
-void AppendString(char* dst, const char* src) {
-  CopyString(dst + std::strlen(dst), src);
 }
 
 }  // namespace zolt

@@ -26,12 +26,6 @@ const char* SjisFindFirst(const char* text, char ch);
 // Last such position, or nullptr.
 const char* SjisFindLast(const char* text, char ch);
 
-// Copies `src` with its terminator into `dst`.
-void CopyString(char* dst, const char* src);
-
-// Appends `src` with its terminator to the string in `dst`.
-void AppendString(char* dst, const char* src);
-
 // The path separator of this system: '\\' on Win32, '/' elsewhere.
 #ifdef _WIN32
 constexpr char kPathSeparator = '\\';

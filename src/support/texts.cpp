@@ -41,12 +41,11 @@ constexpr const char* kTexts[] = {
     // kShortName, kUsageHint
     "ZOLT",
     "\t-? で Usage 表示",
-    // kInvalidSwitch, kSameFile, kSpecifyFiles, kWriteFailed, kNotYetBuilt
+    // kInvalidSwitch, kSameFile, kSpecifyFiles, kWriteFailed
     "<error> スイッチが不正です!:",
     "入力ファイルと出力ファイルが同名ファイルです!",
     "入出力ファイルの指定をして下さい!",
     "<error> 出力ファイルに書き込めません!: ",
-    "<error> この機能はまだ使えません!: ",
     // kWorkBufferError, kMemoryError, kUniqMemoryError
     "global buf memory allocate error!",
     "Memory Allocate Error",

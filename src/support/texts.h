@@ -21,7 +21,6 @@ enum class Text {
   kSameFile,
   kSpecifyFiles,
   kWriteFailed,
-  kNotYetBuilt,
   // Work buffer and memory.
   kWorkBufferError,
   kMemoryError,

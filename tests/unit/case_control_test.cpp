@@ -4,7 +4,6 @@
 
 #include "filter_harness.h"
 #include "filter_references.h"
-#include "front/parse_switch.h"
 
 namespace zolt {
 namespace {
@@ -14,13 +13,13 @@ using namespace testing;
 using testing::RunJob;
 
 std::string Lower(const std::string& in) {
-  return RunJob([](StreamPair* p) { return ChangeCase(p, kJobLower); }, in).out;
+  return RunJob([](StreamPair* p) { return ChangeCase(p, true); }, in).out;
 }
 std::string Upper(const std::string& in) {
-  return RunJob([](StreamPair* p) { return ChangeCase(p, kJobUpper); }, in).out;
+  return RunJob([](StreamPair* p) { return ChangeCase(p, false); }, in).out;
 }
 std::string DeleteControl(const std::string& in) {
-  return RunJob(Deletecontrolchar, in).out;
+  return RunJob(DeleteControlCodes, in).out;
 }
 
 TEST(ChangeCase, ChangesOnlySingleByteLetters) {
@@ -45,9 +44,9 @@ TEST(ChangeCase, KeepsALeadByteAtTheEndOfTheInput) {
 }
 
 TEST(ChangeCase, MatchesByteAtATimeReference) {
-  CheckAgainstReference([](StreamPair* p) { return ChangeCase(p, kJobLower); },
+  CheckAgainstReference([](StreamPair* p) { return ChangeCase(p, true); },
                         [](const std::string& s) { return ReferenceCase(s, true); }, 41);
-  CheckAgainstReference([](StreamPair* p) { return ChangeCase(p, kJobUpper); },
+  CheckAgainstReference([](StreamPair* p) { return ChangeCase(p, false); },
                         [](const std::string& s) { return ReferenceCase(s, false); }, 42);
 }
 
@@ -77,8 +76,8 @@ std::string MostlyCleanText(std::mt19937* rng, size_t max_length) {
 }
 
 TEST(Deletecontrolchar, MatchesByteAtATimeReference) {
-  CheckAgainstReference(Deletecontrolchar, ReferenceDeleteControl, 43);
-  CheckAgainstReference(Deletecontrolchar, ReferenceDeleteControl, 44, MostlyCleanText);
+  CheckAgainstReference(DeleteControlCodes, ReferenceDeleteControl, 43);
+  CheckAgainstReference(DeleteControlCodes, ReferenceDeleteControl, 44, MostlyCleanText);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "filters/newline.h"
 #include "unit/fake_platform.h"
 
 namespace zolt::testing {
@@ -101,6 +102,13 @@ std::string Hex(const std::string& bytes) {
     text += kDigits[b & 15];
   }
   return text;
+}
+
+int ConvertNewlineType(StreamPair* pair, int type) {
+  if (type == 0) return CopyUnchanged(pair);
+  return ConvertNewlines(pair, type == 1   ? Newline::kCrLf
+                               : type == 2 ? Newline::kLf
+                                           : Newline::kCr);
 }
 
 }  // namespace zolt::testing

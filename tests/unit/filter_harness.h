@@ -49,6 +49,9 @@ using Generator = std::function<std::string(std::mt19937*, size_t max_length)>;
 void CheckAgainstReference(const Job& job, const Reference& reference, unsigned seed,
                            const Generator& generate = RandomText);
 
+// The newline job of type 0 (the plain copy), 1 (CR LF), 2 (LF) or 4 (CR).
+int ConvertNewlineType(StreamPair* pair, int type);
+
 // Bytes as hexadecimal pairs, for failure messages.
 std::string Hex(const std::string& bytes);
 

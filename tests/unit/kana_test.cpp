@@ -13,7 +13,7 @@ using namespace testing;
 using testing::RunJob;
 
 std::string K(const std::string& in) {
-  return RunJob(Kana, in).out;
+  return RunJob(WidenKana, in).out;
 }
 
 TEST(Kana, FoldsSoundMarksWhereAFullWidthFormExists) {
@@ -51,7 +51,7 @@ TEST(Kana, EndOfInput) {
 }
 
 TEST(Kana, MatchesByteAtATimeReference) {
-  CheckAgainstReference(Kana, ReferenceKana, 44);
+  CheckAgainstReference(WidenKana, ReferenceKana, 44);
 }
 
 }  // namespace

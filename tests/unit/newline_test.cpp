@@ -13,10 +13,10 @@ using namespace testing;
 using testing::RunJob;
 
 std::string Crconv(const std::string& in, int type, size_t chunk = SIZE_MAX) {
-  return RunJob([type](StreamPair* p) { return zolt::Crconv(p, type); }, in, {chunk}).out;
+  return RunJob([type](StreamPair* p) { return ConvertNewlineType(p, type); }, in, {chunk}).out;
 }
 std::string Join(const std::string& in, size_t chunk = SIZE_MAX) {
-  return RunJob([](StreamPair* p) { return zolt::Join(p); }, in, {chunk}).out;
+  return RunJob([](StreamPair* p) { return JoinLines(p); }, in, {chunk}).out;
 }
 
 TEST(Crconv, ConvertsEveryNewlineFormToTheChosenOne) {
@@ -49,11 +49,11 @@ TEST(Join, DeletesCrLfPairsAndEveryCr) {
 
 TEST(NewlineFilters, MatchTheByteAtATimeReferenceAtAnyBlockBoundary) {
   for (int type : {1, 2, 4}) {
-    CheckAgainstReference([type](StreamPair* p) { return zolt::Crconv(p, type); },
+    CheckAgainstReference([type](StreamPair* p) { return ConvertNewlineType(p, type); },
                           [type](const std::string& in) { return ReferenceCrconv(in, type); },
                           100 + type);
   }
-  CheckAgainstReference([](StreamPair* p) { return zolt::Join(p); }, ReferenceJoin, 7);
+  CheckAgainstReference([](StreamPair* p) { return JoinLines(p); }, ReferenceJoin, 7);
 }
 
 // Lines that mostly end in CR LF, as real text does, now and then with a
@@ -71,11 +71,11 @@ std::string MostlyCrLfLines(std::mt19937* rng, size_t max_length) {
 
 TEST(NewlineFilters, MatchTheReferenceOnMostlyCrLfText) {
   for (int type : {1, 2, 4}) {
-    CheckAgainstReference([type](StreamPair* p) { return zolt::Crconv(p, type); },
+    CheckAgainstReference([type](StreamPair* p) { return ConvertNewlineType(p, type); },
                           [type](const std::string& in) { return ReferenceCrconv(in, type); },
                           200 + type, MostlyCrLfLines);
   }
-  CheckAgainstReference([](StreamPair* p) { return zolt::Join(p); }, ReferenceJoin, 207,
+  CheckAgainstReference([](StreamPair* p) { return JoinLines(p); }, ReferenceJoin, 207,
                         MostlyCrLfLines);
 }
 

@@ -13,7 +13,7 @@ using namespace testing;
 using testing::RunJob;
 
 std::string T(int n, const std::string& in) {
-  return RunJob([n](StreamPair* p) { return Tab2space(p, n); }, in).out;
+  return RunJob([n](StreamPair* p) { return ExpandTabs(p, n); }, in).out;
 }
 
 TEST(Tab2space, MovesToTheNextStop) {
@@ -33,7 +33,7 @@ TEST(Tab2space, EveryNewlineStartsAColumnAgain) {
 
 TEST(Tab2space, MatchesByteAtATimeReference) {
   for (int n = 1; n <= 8; ++n) {
-    CheckAgainstReference([n](StreamPair* p) { return Tab2space(p, n); },
+    CheckAgainstReference([n](StreamPair* p) { return ExpandTabs(p, n); },
                           [n](const std::string& s) { return ReferenceTabs(s, n); }, 50 + n);
   }
 }

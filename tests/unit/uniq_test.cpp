@@ -4,7 +4,6 @@
 
 #include "filter_harness.h"
 #include "filter_references.h"
-#include "front/parse_switch.h"
 #include "support/texts.h"
 
 namespace zolt {
@@ -44,10 +43,10 @@ std::string RandomLines(std::mt19937* rng, size_t max_length) {
 }
 
 FilterRun U(const std::string& in, size_t budget = SIZE_MAX) {
-  return RunJob([](StreamPair* p) { return Uniq(p, kJobUniq); }, in, {}, budget);
+  return RunJob([](StreamPair* p) { return FoldDuplicateLines(p, false); }, in, {}, budget);
 }
 std::string UFold(const std::string& in) {
-  return RunJob([](StreamPair* p) { return Uniq(p, kJobUniqFolded); }, in).out;
+  return RunJob([](StreamPair* p) { return FoldDuplicateLines(p, true); }, in).out;
 }
 
 TEST(Uniq, FoldsRunsOfEqualLines) {
@@ -105,13 +104,13 @@ TEST(Uniq, ReportsAMemoryShortage) {
 }
 
 TEST(Uniq, MatchesByteAtATimeReference) {
-  CheckAgainstReference([](StreamPair* p) { return Uniq(p, kJobUniq); },
+  CheckAgainstReference([](StreamPair* p) { return FoldDuplicateLines(p, false); },
                         [](const std::string& s) { return ReferenceUniq(s, false); }, 70,
                         RandomLines);
-  CheckAgainstReference([](StreamPair* p) { return Uniq(p, kJobUniqFolded); },
+  CheckAgainstReference([](StreamPair* p) { return FoldDuplicateLines(p, true); },
                         [](const std::string& s) { return ReferenceUniq(s, true); }, 71,
                         RandomLines);
-  CheckAgainstReference([](StreamPair* p) { return Uniq(p, kJobUniq); },
+  CheckAgainstReference([](StreamPair* p) { return FoldDuplicateLines(p, false); },
                         [](const std::string& s) { return ReferenceUniq(s, false); }, 72);
 }
 
