@@ -22,6 +22,10 @@ enum class MergeItemKind {
 struct MergeItem {
   MergeItemKind kind = MergeItemKind::kSkip;
   const char* arg = nullptr;
+  // A list file is read once, by the scan: `listed` tells whether it could
+  // be opened, `names` holds the names it gave, in order.
+  bool listed = false;
+  std::vector<std::string> names;
 };
 
 // How an argument is read, decided in this order.
