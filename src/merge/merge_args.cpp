@@ -62,7 +62,7 @@ int FailScan(MergeScan* scan, Text text, const std::string& variable) {
 MergeArgKind ClassifyMergeArg(const char* arg) {
   if (HasWildcard(arg)) return MergeArgKind::kWildcard;
   if (arg[0] == '@') return MergeArgKind::kListFile;
-  if ((arg[0] == '-' || arg[0] == '/') && (arg[1] == 'o' || arg[1] == 'O'))
+  if (IsSwitchPrefix(arg[0]) && (arg[1] == 'o' || arg[1] == 'O'))
     return MergeArgKind::kOutputOption;
   return MergeArgKind::kPlain;
 }

@@ -32,7 +32,7 @@ struct MergeItem {
 enum class MergeArgKind {
   kWildcard,      // holds * or ? anywhere
   kListFile,      // starts with @
-  kOutputOption,  // starts with -o, /o, -O or /O
+  kOutputOption,  // starts with -o or -O (on Win32 also /o or /O)
   kPlain,         // a plain input name
 };
 

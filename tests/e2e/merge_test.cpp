@@ -128,9 +128,12 @@ TEST(Merge, TableOfRuns) {
       {a_b, {"-M", "a", "b", "-o", "-dash"}, 0, Total("2") + MergingTo("-dash") + ab, {{"-dash", "ab"}}},
       // Append forms keep the content, the plain form replaces it; both create.
       {a_b_out, {"-M", "a", "b", "-o+OUT"}, 0, to_out, {{"OUT", "old\nab"}}},
-      {a_b_out, {"-M", "a", "b", "/O+OUT"}, 0, to_out, {{"OUT", "old\nab"}}},
+      {a_b_out, {"-M", "a", "b", "/O+OUT"}, 0, to_out, {{"OUT", "old\nab"}}, "", Output::kPipe, "", On::kWin32},
       {a_b_out, {"-M", "a", "b", "-O+", "OUT"}, 0, to_out, {{"OUT", "old\nab"}}},
-      {a_b_out, {"-M", "/oOUT", "a", "b"}, 0, to_out, {{"OUT", "ab"}}},
+      {a_b_out, {"-M", "/oOUT", "a", "b"}, 0, to_out, {{"OUT", "ab"}}, "", Output::kPipe, "", On::kWin32},
+      // Elsewhere a name starting with / is a path, also /o... (/opt/.. is the root, /proc/self/cwd the run's directory).
+      {a_b, {"-M", "/opt/../proc/self/cwd/a", "b", "-o", "OUT"}, 0, Total("2") + MergingTo("OUT") +
+       "/opt/../proc/self/cwd/a 1bytes ok\nb 1bytes ok\n", {{"OUT", "ab"}}, "", Output::kPipe, "", On::kPosix},
       {a_b, {"-M", "a", "b", "-o+", "OUT"}, 0, to_out, {{"OUT", "ab"}}},
       // Standard output shows the names unless it is a character device.
       {a_b, {"-M", "a", "b"}, 0, Total("2") + ab, {}, "ab"},
