@@ -3,7 +3,6 @@
 #include <new>
 
 #include "front/work_buffer.h"
-#include "merge/list_file.h"
 #include "merge/merge_args.h"
 #include "merge/merge_copy.h"
 #include "support/disk_space.h"
@@ -25,23 +24,18 @@ const FoundInput* FindOutputAmongInputs(const MergeScan& scan) {
   return nullptr;
 }
 
-// Copies the inputs named in the list file `name`. Returns false when
-// writing the output failed.
-bool CopyListFile(MergeRun* run, const std::string& name) {
-  InStream list;
-  if (!OpenMergeInput(run, &list, name)) return true;
-  bool ok = true;
-  if (!RefuseIfOutput(run, list.fd, name)) {
-    bool read_ok = ReadListNames(&list, [run, &ok](const std::string& entry) {
-      if (ok) ok = CopyNamedInput(run, entry);
-    });
-    if (!read_ok) {
-      PrintMessage(Text::kReadFailed, name);
-      run->input_failed = true;
-    }
+// Copies the inputs that the list file of `item` named when the scan read
+// it; a list file the scan could not open is reported again. Returns false
+// when writing the output failed.
+bool CopyListFile(MergeRun* run, const MergeItem& item) {
+  if (!item.listed) {
+    PrintMessage(Text::kCannotOpen, item.arg + 1);
+    run->input_failed = true;
+    return true;
   }
-  CloseInput(&list);
-  return ok;
+  for (const std::string& name : item.names)
+    if (!CopyNamedInput(run, name)) return false;
+  return true;
 }
 
 // Copies every item in argument order. Returns false when writing the
@@ -54,7 +48,7 @@ bool CopyItems(MergeScan* scan, MergeRun* run) {
         ok = CopyNamedInput(run, item.arg);
         break;
       case MergeItemKind::kListFile:
-        ok = CopyListFile(run, item.arg + 1);
+        ok = CopyListFile(run, item);
         break;
       case MergeItemKind::kWildcard:
         for (const std::string& name : scan->wildcard.names) {

@@ -28,15 +28,20 @@ bool TakeInput(MergeScan* scan, const std::string& name) {
   return true;
 }
 
-// Reads the list file `name` at scan time: every listed input is looked up.
-void ScanListFile(MergeScan* scan, const std::string& name) {
+// Reads the list file of `item` (named `name`) once: every listed input is
+// looked up, and the names are kept in `item` for the copy.
+void ScanListFile(MergeScan* scan, MergeItem* item, const std::string& name) {
   InStream in;
   if (!OpenInput(&in, name)) {
     ReportMissing(scan, name);
     return;
   }
+  item->listed = true;
   scan->found.push_back({name, Sys().IdentifyDescriptor(in.fd)});
-  bool ok = ReadListNames(&in, [scan](const std::string& entry) { TakeInput(scan, entry); });
+  bool ok = ReadListNames(&in, [scan, item](const std::string& entry) {
+    TakeInput(scan, entry);
+    item->names.push_back(entry);
+  });
   if (!ok) {
     PrintMessage(Text::kReadFailed, name);
     ++scan->missing;
@@ -57,7 +62,7 @@ int FailScan(MergeScan* scan, Text text, const std::string& variable) {
 MergeArgKind ClassifyMergeArg(const char* arg) {
   if (HasWildcard(arg)) return MergeArgKind::kWildcard;
   if (arg[0] == '@') return MergeArgKind::kListFile;
-  if ((arg[0] == '-' || arg[0] == '/') && (arg[1] == 'o' || arg[1] == 'O'))
+  if (IsSwitchPrefix(arg[0]) && (arg[1] == 'o' || arg[1] == 'O'))
     return MergeArgKind::kOutputOption;
   return MergeArgKind::kPlain;
 }
@@ -106,7 +111,7 @@ int MergeArgs(int count, char** args, MergeScan* scan) {
       case MergeArgKind::kListFile:
         kind = MergeItemKind::kListFile;
         ++scan->list_count;
-        ScanListFile(scan, arg + 1);
+        ScanListFile(scan, &scan->items[static_cast<size_t>(i)], arg + 1);
         break;
       case MergeArgKind::kOutputOption: {
         const char* name = arg + 2;

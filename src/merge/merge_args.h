@@ -22,13 +22,17 @@ enum class MergeItemKind {
 struct MergeItem {
   MergeItemKind kind = MergeItemKind::kSkip;
   const char* arg = nullptr;
+  // A list file is read once, by the scan: `listed` tells whether it could
+  // be opened, `names` holds the names it gave, in order.
+  bool listed = false;
+  std::vector<std::string> names;
 };
 
 // How an argument is read, decided in this order.
 enum class MergeArgKind {
   kWildcard,      // holds * or ? anywhere
   kListFile,      // starts with @
-  kOutputOption,  // starts with -o, /o, -O or /O
+  kOutputOption,  // starts with -o or -O (on Win32 also /o or /O)
   kPlain,         // a plain input name
 };
 

@@ -20,6 +20,25 @@ void NoteWriteTime(MergeRun* run, const std::string& name) {
     run->times_differ = true;
 }
 
+// True (after reporting `name` with the same-file message) when the open
+// descriptor `fd` is the output file itself.
+bool RefuseIfOutput(MergeRun* run, int fd, const std::string& name) {
+  if (!run->out_id.valid) return false;
+  if (!(Sys().IdentifyDescriptor(fd) == run->out_id)) return false;
+  PrintMessage(Text::kSameFile, name);
+  run->input_failed = true;
+  return true;
+}
+
+// Opens the input `name`; on failure reports it, marks the run and returns
+// false.
+bool OpenMergeInput(MergeRun* run, InStream* in, const std::string& name) {
+  if (OpenInput(in, name)) return true;
+  PrintMessage(Text::kCannotOpen, name);
+  run->input_failed = true;
+  return false;
+}
+
 }  // namespace
 
 bool OpenMergeOutput(OutStream* out, const std::string& name, bool append) {
@@ -63,21 +82,6 @@ bool CopyInput(InStream* in, MergeRun* run, const std::string& name) {
   PrintFormat(Text::kBytesOk, count);
   NoteWriteTime(run, name);
   return true;
-}
-
-bool RefuseIfOutput(MergeRun* run, int fd, const std::string& name) {
-  if (!run->out_id.valid) return false;
-  if (!(Sys().IdentifyDescriptor(fd) == run->out_id)) return false;
-  PrintMessage(Text::kSameFile, name);
-  run->input_failed = true;
-  return true;
-}
-
-bool OpenMergeInput(MergeRun* run, InStream* in, const std::string& name) {
-  if (OpenInput(in, name)) return true;
-  PrintMessage(Text::kCannotOpen, name);
-  run->input_failed = true;
-  return false;
 }
 
 bool CopyNamedInput(MergeRun* run, const std::string& name) {

@@ -32,12 +32,6 @@ bool CopyInput(InStream* in, MergeRun* run, const std::string& name);
 // that cannot be opened, or that is the output itself, is reported and
 // skipped. Returns false when writing the output failed.
 bool CopyNamedInput(MergeRun* run, const std::string& name);
-// Opens the input `name`; on failure reports it, marks the run and returns false.
-bool OpenMergeInput(MergeRun* run, InStream* in, const std::string& name);
-
-// True (after reporting `name` with the same-file message) when the open
-// descriptor `fd` is the output file itself.
-bool RefuseIfOutput(MergeRun* run, int fd, const std::string& name);
 
 // Gives the closed output file the common last-write time of the inputs,
 // when there is one and the output is a regular file.

@@ -66,6 +66,7 @@ struct Case {
   Output output = Output::kPipe;
   std::string to = "captured";  // kFile, kAppend: a name in the directory, or an absolute path
   On on = On::kBoth;            // kPosix also for rows needing a redirected stream's identity
+  std::string in = "";          // when not empty, standard input is a pipe fed with it
 };
 
 const std::string kBig = [] {
@@ -127,9 +128,12 @@ TEST(Merge, TableOfRuns) {
       {a_b, {"-M", "a", "b", "-o", "-dash"}, 0, Total("2") + MergingTo("-dash") + ab, {{"-dash", "ab"}}},
       // Append forms keep the content, the plain form replaces it; both create.
       {a_b_out, {"-M", "a", "b", "-o+OUT"}, 0, to_out, {{"OUT", "old\nab"}}},
-      {a_b_out, {"-M", "a", "b", "/O+OUT"}, 0, to_out, {{"OUT", "old\nab"}}},
+      {a_b_out, {"-M", "a", "b", "/O+OUT"}, 0, to_out, {{"OUT", "old\nab"}}, "", Output::kPipe, "", On::kWin32},
       {a_b_out, {"-M", "a", "b", "-O+", "OUT"}, 0, to_out, {{"OUT", "old\nab"}}},
-      {a_b_out, {"-M", "/oOUT", "a", "b"}, 0, to_out, {{"OUT", "ab"}}},
+      {a_b_out, {"-M", "/oOUT", "a", "b"}, 0, to_out, {{"OUT", "ab"}}, "", Output::kPipe, "", On::kWin32},
+      // Elsewhere a name starting with / is a path, also /o... (/opt/.. is the root, /proc/self/cwd the run's directory).
+      {a_b, {"-M", "/opt/../proc/self/cwd/a", "b", "-o", "OUT"}, 0, Total("2") + MergingTo("OUT") +
+       "/opt/../proc/self/cwd/a 1bytes ok\nb 1bytes ok\n", {{"OUT", "ab"}}, "", Output::kPipe, "", On::kPosix},
       {a_b, {"-M", "a", "b", "-o+", "OUT"}, 0, to_out, {{"OUT", "ab"}}},
       // Standard output shows the names unless it is a character device.
       {a_b, {"-M", "a", "b"}, 0, Total("2") + ab, {}, "ab"},
@@ -155,6 +159,10 @@ TEST(Merge, TableOfRuns) {
       // A list file naming itself is copied like any input.
       {{{"LIST", "LIST\r\na\r\n"}, {"a", "A"}}, {"-M", "@LIST", "-o", "OUT"},
        0, Total("10") + MergingTo("OUT") + "LIST 9bytes ok\na 1bytes ok\n", {{"OUT", "LIST\r\na\r\nA"}}},
+      // A list file is read once, so it may be a pipe; one that cannot be read fails the run.
+      {a_b, {"-M", "@/dev/stdin", "-o", "OUT"}, 0, to_out, {{"OUT", "ab"}}, "", Output::kPipe, "", On::kPosix, "a\nb\n"},
+      {a_b, {"-M", "@/proc/self/mem", "a", "-o", "OUT"}, 1, Msg("ファイルが読み込めません: ", "/proc/self/mem") +
+       Total("1") + MergingTo("OUT") + "a 1bytes ok\n", {{"OUT", "a"}}},
       // An input that cannot be read.
       {{{"b", "b"}}, {"-M", "/proc/self/mem", "b", "-o", "OUT"}, 1, Total("1") + MergingTo("OUT") +
        "/proc/self/mem\n" + Msg("ファイルが読み込めません: ", "/proc/self/mem") + "b 1bytes ok\n", {{"OUT", "b"}}},
@@ -215,6 +223,8 @@ TEST(Merge, TableOfRuns) {
         WriteFile(HostName(d / name), bytes);
     }
     RunOptions options;
+    if (!c.in.empty()) options.input = Input::kPipe;
+    options.stdin_data = c.in;
     options.output = c.output;
     options.stdout_path = c.to[0] == '/' ? c.to : d / c.to;
     RunResult r = RunIn(d, c.args, options);
