@@ -14,7 +14,7 @@
 #include "filters/newline.h"
 #include "filters/tabs.h"
 #include "filters/uniq.h"
-#include "front/stream_pair.h"
+#include "io/stream_pair.h"
 #include "unit/fake_platform.h"
 #include "unit/filter_references.h"
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "fuzz_support.h"
 #include "pattern/pattern.h"
 #include "split/split_lines.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "support/byte_masks.h"
 #include "support/platform.h"
 

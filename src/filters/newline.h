@@ -1,7 +1,7 @@
 // Newline conversion (and the plain copy) and joining of lines.
 #pragma once
 
-#include "front/stream_pair.h"
+#include "io/stream_pair.h"
 
 namespace zolt {
 

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "front/stream_pair.h"
+#include "io/stream_pair.h"
 
 namespace zolt {
 

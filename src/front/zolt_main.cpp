@@ -8,7 +8,7 @@
 #include "filters/tabs.h"
 #include "filters/uniq.h"
 #include "front/command.h"
-#include "front/stream_pair.h"
+#include "io/stream_pair.h"
 #include "front/usage.h"
 #include "merge/merge.h"
 #include "split/split.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "support/stream.h"
+#include "io/stream.h"
 
 namespace zolt {
 

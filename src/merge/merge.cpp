@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "merge/merge_args.h"
 #include "merge/merge_copy.h"
 #include "support/disk_space.h"

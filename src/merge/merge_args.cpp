@@ -3,7 +3,7 @@
 #include "merge/list_file.h"
 #include "support/messages.h"
 #include "support/sjis.h"
-#include "support/stream.h"
+#include "io/stream.h"
 #include "support/wildcard_match.h"
 
 namespace zolt {

@@ -1,6 +1,6 @@
 #include "merge/merge_copy.h"
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "support/messages.h"
 
 namespace zolt {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "support/platform.h"
-#include "support/stream.h"
+#include "io/stream.h"
 
 namespace zolt {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "front/stream_pair.h"
-#include "front/work_buffer.h"
+#include "io/stream_pair.h"
+#include "io/work_buffer.h"
 #include "pattern/pattern.h"
 #include "split/split_lines.h"
 #include "split/split_naming.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "split/split_naming.h"
 #include "support/byte_masks.h"
 #include "support/messages.h"

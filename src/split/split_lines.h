@@ -6,7 +6,7 @@
 #include <string>
 
 #include "pattern/pattern.h"
-#include "support/stream.h"
+#include "io/stream.h"
 
 namespace zolt {
 

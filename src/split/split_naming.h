@@ -6,7 +6,7 @@
 #include <string>
 
 #include "support/platform.h"
-#include "support/stream.h"
+#include "io/stream.h"
 
 namespace zolt {
 

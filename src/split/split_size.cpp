@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "split/split_naming.h"
 #include "support/sjis.h"
 

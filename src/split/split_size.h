@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "support/stream.h"
+#include "io/stream.h"
 
 namespace zolt {
 

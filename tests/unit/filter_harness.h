@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "front/stream_pair.h"
+#include "io/stream_pair.h"
 
 namespace zolt::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "split/split_naming.h"
 #include "unit/fake_platform.h"
 

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "split/split_lines.h"
 #include "split/split_naming.h"
 #include "split/split_size.h"
 #include "support/sjis.h"
-#include "support/stream.h"
+#include "io/stream.h"
 #include "unit/fake_platform.h"
 
 namespace zolt {

@@ -1,8 +1,8 @@
-#include "support/stream.h"
+#include "io/stream.h"
 
 #include <gtest/gtest.h>
 
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 #include "support/texts.h"
 #include "unit/fake_platform.h"
 

@@ -2,13 +2,17 @@
 //
 // Data moves in blocks of kStreamBlock bytes. An output stream remembers its
 // first write failure; later writes are dropped and the failure is reported
-// once, by whoever closes the stream.
+// once, by whoever closes the stream. A stream owns the descriptor it was
+// opened or attached with as `owned`: its destructor releases one that was
+// not closed (an output without writing what is still buffered), so a job
+// closes explicitly only where it reports the result.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zolt {
@@ -16,6 +20,11 @@ namespace zolt {
 constexpr size_t kStreamBlock = 128 * 1024;
 
 struct InStream {
+  InStream() = default;
+  InStream(InStream&& other) noexcept { *this = std::move(other); }
+  InStream& operator=(InStream&& other) noexcept;
+  ~InStream();
+
   int fd = -1;
   bool owned = false;  // closed by CloseInput
   bool eof = false;
@@ -27,6 +36,11 @@ struct InStream {
 };
 
 struct OutStream {
+  OutStream() = default;
+  OutStream(OutStream&& other) noexcept { *this = std::move(other); }
+  OutStream& operator=(OutStream&& other) noexcept;
+  ~OutStream();
+
   int fd = -1;
   bool owned = false;        // closed by CloseOutput
   bool unbuffered = false;   // EndOfBlock writes through (a terminal)

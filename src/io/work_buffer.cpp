@@ -1,4 +1,4 @@
-#include "front/work_buffer.h"
+#include "io/work_buffer.h"
 
 #include "support/messages.h"
 #include "support/platform.h"

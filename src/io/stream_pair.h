@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "support/stream.h"
+#include "io/stream.h"
 
 namespace zolt {
 

@@ -1,4 +1,4 @@
-#include "support/stream.h"
+#include "io/stream.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,6 +6,49 @@
 #include "support/platform.h"
 
 namespace zolt {
+
+namespace {
+
+// Releases a descriptor the stream owns.
+void Release(int fd, bool owned) {
+  if (owned && fd >= 0) Sys().Close(fd);
+}
+
+}  // namespace
+
+InStream& InStream::operator=(InStream&& other) noexcept {
+  if (this == &other) return *this;
+  Release(fd, owned);
+  fd = std::exchange(other.fd, -1);
+  owned = other.owned;
+  eof = other.eof;
+  error = other.error;
+  buffer = std::move(other.buffer);
+  pos = other.pos;
+  end = other.end;
+  return *this;
+}
+
+InStream::~InStream() {
+  Release(fd, owned);
+}
+
+OutStream& OutStream::operator=(OutStream&& other) noexcept {
+  if (this == &other) return *this;
+  Release(fd, owned);
+  fd = std::exchange(other.fd, -1);
+  owned = other.owned;
+  unbuffered = other.unbuffered;
+  failed = other.failed;
+  name = std::move(other.name);
+  buffer = std::move(other.buffer);
+  used = other.used;
+  return *this;
+}
+
+OutStream::~OutStream() {
+  Release(fd, owned);
+}
 
 void AttachInput(InStream* in, int fd, bool owned) {
   *in = InStream{};

@@ -1,4 +1,4 @@
-#include "front/stream_pair.h"
+#include "io/stream_pair.h"
 
 #include "support/platform.h"
 
