@@ -1,12 +1,17 @@
 # Installation of the documentation, and the packages CPack makes:
 #   POSIX: `cpack` in a build tree gives a .deb (zolt, the man page zolt(1),
-#          the README), with the shared-library dependencies computed.
+#          the README, the changelog and the copyright file), with the
+#          shared-library dependencies computed.
 #   Win32: `cpack` in a build tree made with the mingw-w64 toolchain gives a
-#          .zip holding zolt.exe, README.md and the manual as text.
+#          .zip holding zolt.exe, README.md, the manual, the license and the
+#          changelog as text with CR LF newlines.
 # tools/package builds both into dist/.
 
 set(ZOLT_MANUAL_SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/docs/zolt.1)
-set(ZOLT_RENDER_MANUAL ${CMAKE_CURRENT_SOURCE_DIR}/cmake/render_manual.cmake)
+set(ZOLT_RENDER_DOC ${CMAKE_CURRENT_SOURCE_DIR}/cmake/render_doc.cmake)
+set(ZOLT_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
+set(ZOLT_CHANGELOG ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md)
+set(ZOLT_CONTACT "Zolt Kit developers <zolt@zolt-kit.invalid>")
 find_program(ZOLT_GROFF groff)
 
 if(WIN32)
@@ -19,8 +24,8 @@ if(WIN32)
     set(ZOLT_MANUAL_TEXT ${CMAKE_CURRENT_BINARY_DIR}/zolt.txt)
     add_custom_command(OUTPUT ${ZOLT_MANUAL_TEXT}
       COMMAND ${CMAKE_COMMAND} -DMODE=text -DGROFF=${ZOLT_GROFF} -DSOURCE=${ZOLT_MANUAL_SOURCE}
-              -DOUTPUT=${ZOLT_MANUAL_TEXT} -DCRLF=ON -P ${ZOLT_RENDER_MANUAL}
-      DEPENDS ${ZOLT_MANUAL_SOURCE} ${ZOLT_RENDER_MANUAL}
+              -DOUTPUT=${ZOLT_MANUAL_TEXT} -DCRLF=ON -P ${ZOLT_RENDER_DOC}
+      DEPENDS ${ZOLT_MANUAL_SOURCE} ${ZOLT_RENDER_DOC}
       COMMENT "Rendering the manual page as text")
     add_custom_target(zolt_manual ALL DEPENDS ${ZOLT_MANUAL_TEXT})
     install(FILES ${ZOLT_MANUAL_TEXT} DESTINATION . COMPONENT zip EXCLUDE_FROM_ALL)
@@ -28,6 +33,18 @@ if(WIN32)
   else()
     message(WARNING "groff not found: the Windows package will not hold the manual (apt-get install groff-base)")
   endif()
+  # The license and the changelog, with the newlines Windows editors expect.
+  set(ZOLT_LICENSE_TEXT ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt)
+  set(ZOLT_CHANGELOG_TEXT ${CMAKE_CURRENT_BINARY_DIR}/CHANGELOG.md)
+  foreach(pair "${ZOLT_LICENSE};${ZOLT_LICENSE_TEXT}" "${ZOLT_CHANGELOG};${ZOLT_CHANGELOG_TEXT}")
+    list(GET pair 0 source)
+    list(GET pair 1 output)
+    add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -DMODE=crlf -DSOURCE=${source} -DOUTPUT=${output} -P ${ZOLT_RENDER_DOC}
+      DEPENDS ${source} ${ZOLT_RENDER_DOC})
+  endforeach()
+  add_custom_target(zolt_zip_texts ALL DEPENDS ${ZOLT_LICENSE_TEXT} ${ZOLT_CHANGELOG_TEXT})
+  install(FILES ${ZOLT_LICENSE_TEXT} ${ZOLT_CHANGELOG_TEXT} DESTINATION . COMPONENT zip EXCLUDE_FROM_ALL)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_CURRENT_BINARY_DIR};zolt;zip;/")
@@ -37,18 +54,33 @@ else()
   set(ZOLT_MANUAL_GZ ${CMAKE_CURRENT_BINARY_DIR}/zolt.1.gz)
   add_custom_command(OUTPUT ${ZOLT_MANUAL_GZ}
     COMMAND ${CMAKE_COMMAND} -DMODE=gzip -DSOURCE=${ZOLT_MANUAL_SOURCE}
-            -DOUTPUT=${ZOLT_MANUAL_GZ} -P ${ZOLT_RENDER_MANUAL}
-    DEPENDS ${ZOLT_MANUAL_SOURCE} ${ZOLT_RENDER_MANUAL}
+            -DOUTPUT=${ZOLT_MANUAL_GZ} -P ${ZOLT_RENDER_DOC}
+    DEPENDS ${ZOLT_MANUAL_SOURCE} ${ZOLT_RENDER_DOC}
     COMMENT "Compressing the manual page")
   add_custom_target(zolt_manual ALL DEPENDS ${ZOLT_MANUAL_GZ})
   install(FILES ${ZOLT_MANUAL_GZ} DESTINATION share/man/man1)
   install(FILES README.md DESTINATION share/doc/zolt)
 
+  # The changelog and the machine-readable copyright file, where Debian
+  # policy looks for them.
+  set(ZOLT_CHANGELOG_GZ ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+  set(ZOLT_COPYRIGHT ${CMAKE_CURRENT_BINARY_DIR}/copyright)
+  add_custom_command(OUTPUT ${ZOLT_CHANGELOG_GZ}
+    COMMAND ${CMAKE_COMMAND} -DMODE=gzip -DSOURCE=${ZOLT_CHANGELOG} -DOUTPUT=${ZOLT_CHANGELOG_GZ}
+            -P ${ZOLT_RENDER_DOC}
+    DEPENDS ${ZOLT_CHANGELOG} ${ZOLT_RENDER_DOC})
+  add_custom_command(OUTPUT ${ZOLT_COPYRIGHT}
+    COMMAND ${CMAKE_COMMAND} -DMODE=copyright -DSOURCE=${ZOLT_LICENSE} "-DCONTACT=${ZOLT_CONTACT}"
+            -DOUTPUT=${ZOLT_COPYRIGHT} -P ${ZOLT_RENDER_DOC}
+    DEPENDS ${ZOLT_LICENSE} ${ZOLT_RENDER_DOC} VERBATIM)
+  add_custom_target(zolt_doc_files ALL DEPENDS ${ZOLT_CHANGELOG_GZ} ${ZOLT_COPYRIGHT})
+  install(FILES ${ZOLT_CHANGELOG_GZ} ${ZOLT_COPYRIGHT} DESTINATION share/doc/zolt)
+
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zolt Kit developers")
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZOLT_CONTACT}")
   find_program(ZOLT_DPKG_SHLIBDEPS dpkg-shlibdeps)
   if(ZOLT_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -65,7 +97,7 @@ endif()
 set(CPACK_PACKAGE_NAME zolt)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zolt Kit developers")
-set(CPACK_PACKAGE_CONTACT "Zolt Kit developers")
+set(CPACK_PACKAGE_CONTACT "${ZOLT_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert, merge and split Shift-JIS (CP932) text files")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Zolt Kit (zolt) works on Shift-JIS (CP932) text files: it converts\n"
@@ -82,11 +114,12 @@ include(CPack)
 if(ZOLT_BUILD_TESTS AND ZOLT_GROFF AND NOT CMAKE_CROSSCOMPILING)
   add_test(NAME manual_page_renders_cleanly
     COMMAND ${CMAKE_COMMAND} -DMODE=check -DGROFF=${ZOLT_GROFF} -DSOURCE=${ZOLT_MANUAL_SOURCE}
-            -P ${ZOLT_RENDER_MANUAL})
+            -P ${ZOLT_RENDER_DOC})
 endif()
 # `cmake --install` gives the program and its documentation, nothing else.
 if(ZOLT_BUILD_TESTS AND NOT CMAKE_CROSSCOMPILING)
-  set(ZOLT_INSTALLED_FILES bin/zolt share/man/man1/zolt.1.gz share/doc/zolt/README.md)
+  set(ZOLT_INSTALLED_FILES bin/zolt share/man/man1/zolt.1.gz share/doc/zolt/README.md
+      share/doc/zolt/changelog.gz share/doc/zolt/copyright)
   add_test(NAME install_puts_program_and_manual_in_place
     COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_CURRENT_BINARY_DIR}
             -DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/install-check "-DFILES=${ZOLT_INSTALLED_FILES}"
