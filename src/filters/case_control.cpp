@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "filters/filter_driver.h"
 #include "support/byte_masks.h"
 #include "support/sjis.h"
 
@@ -37,17 +38,13 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
 }
 
 int ChangeCase(StreamPair* pair, bool to_lower) {
-  InStream* in = &pair->input;
   CaseState state;
   state.to_lower = to_lower;
-  while (FillInput(in) > 0) {
-    char* data = in->buffer.data() + in->pos;
-    size_t size = in->end - in->pos;
+  ForEachBlock(pair, [&](char* data, size_t size) {
     ChangeCaseBlock(&state, data, size);
     WriteBytes(&pair->output, data, size);
-    in->pos = in->end;
-    EndOfBlock(&pair->output);
-  }
+    return true;
+  });
   return 0;
 }
 
@@ -81,13 +78,11 @@ void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutS
 }
 
 int DeleteControlCodes(StreamPair* pair) {
-  InStream* in = &pair->input;
   ControlState state;
-  while (FillInput(in) > 0) {
-    DeleteControlBlock(&state, in->buffer.data() + in->pos, in->end - in->pos, &pair->output);
-    in->pos = in->end;
-    EndOfBlock(&pair->output);
-  }
+  ForEachBlock(pair, [&](const char* data, size_t size) {
+    DeleteControlBlock(&state, data, size, &pair->output);
+    return true;
+  });
   return 0;
 }
 

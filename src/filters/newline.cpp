@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "filters/filter_driver.h"
 #include "io/work_buffer.h"
 #include "support/byte_masks.h"
 #include "support/platform.h"
@@ -123,13 +124,11 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
 }
 
 int RunNewlineBlocks(StreamPair* pair, int type) {
-  InStream* in = &pair->input;
   bool after_cr = false;
-  while (FillInput(in) > 0) {
-    NewlineBlock(type, &after_cr, in->buffer.data() + in->pos, in->end - in->pos, &pair->output);
-    in->pos = in->end;
-    EndOfBlock(&pair->output);
-  }
+  ForEachBlock(pair, [&](const char* data, size_t size) {
+    NewlineBlock(type, &after_cr, data, size, &pair->output);
+    return true;
+  });
   return 0;
 }
 
