@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "pattern/char_reader.h"
+#include "pattern/pattern_compile.h"
+
 namespace zolt {
 
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "pattern/pattern.h"
-#include "pattern/pattern_compile.h"
+#include "pattern/pattern_words.h"
 
 namespace zolt {
 

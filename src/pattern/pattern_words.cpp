@@ -1,5 +1,5 @@
 // The metacharacter table and the layout of compiled words.
-#include "pattern/pattern_compile.h"
+#include "pattern/pattern_words.h"
 
 namespace zolt {
 

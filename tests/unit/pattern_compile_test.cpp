@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pattern/char_reader.h"
+#include "pattern/pattern_escape.h"
 
 namespace zolt {
 namespace {

@@ -1,9 +1,9 @@
-// The engine's entry points: compile once, search many lines.
+#include "pattern/pattern.h"
+
 #include <new>
 #include <vector>
 
 #include "pattern/char_reader.h"
-#include "pattern/pattern.h"
 #include "pattern/pattern_match.h"
 
 namespace zolt {
