@@ -28,19 +28,4 @@ size_t InstructionLength(const std::vector<PatternWord>& words, size_t at) {
   return 1;
 }
 
-bool PackWords(const std::vector<PatternWord>& words, std::vector<uint16_t>* packed) {
-  packed->clear();
-  for (size_t at = 0; at < words.size();) {
-    size_t length = InstructionLength(words, at);
-    for (size_t k = at; k < at + length; ++k) {
-      PatternWord word = words[k];
-      bool offset = k == at + 1 && HasOffset(words[at]);
-      if (offset ? (word < -0x8000 || word > 0x7FFF) : (word < 0 || word > 0xFFFF)) return false;
-      packed->push_back(static_cast<uint16_t>(word));
-    }
-    at += length;
-  }
-  return true;
-}
-
 }  // namespace zolt

@@ -6,8 +6,7 @@
 // operator, chosen by MetaClass of its high byte. A literal code that would
 // read as an operator is written behind OP_LITERAL instead. Offsets count
 // bytes (two per word) from the offset word itself; they are held in full
-// width, so constructs of any size keep exact offsets, and PackWords gives the
-// plain 16-bit form when every offset fits.
+// width, so constructs of any size keep exact offsets.
 #pragma once
 
 #include <cstddef>
@@ -65,8 +64,5 @@ bool HasOffset(PatternWord op);
 // Number of words of the instruction that starts at word `at`: an operator
 // with its operands, or one literal.
 size_t InstructionLength(const std::vector<PatternWord>& words, size_t at);
-
-// The 16-bit form of `words`; false when an offset does not fit in 16 bits.
-bool PackWords(const std::vector<PatternWord>& words, std::vector<uint16_t>* packed);
 
 }  // namespace zolt
