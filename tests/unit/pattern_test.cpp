@@ -39,7 +39,7 @@ const Case kCases[] = {
     // Literals, double-byte and half-width characters, the code conversion.
     {"abc", "xxabcyy", "2 3"}, {kA + kI, "x" + kA + kI, "1 2"}, {"abc", "ABC"}, {"x", "\x81\x78"},
     {"\xB6\xC5", "a\xB6\xC5", "1 2"}, {"", "abc", "0 0"}, {"", "", "0 0"},
-    {"a\x7F", "xa\x7F", "1 2"},
+    {"a\x7F\x80", "xa\x7F\x80", "1 3"},
     {"\\j2121\\j2160\\j5E7E\\j5F21\\j2D21", "\x81\x40\x81\x80\x9F\xFC\xE0\x40\x87\x40", "0 5"},
     // Alternation: the left side first, the anchor over both sides.
     {"a|ab", "ab", "0 1"}, {"(a|ab)c", "abc", "0 3"}, {"(ab|a)(bc|c)", "abc", "0 3"},
@@ -79,6 +79,7 @@ const Case kCases[] = {
     {"\\x4g", "@", "0 1"}, {"\\j2422", kA, "0 1"}, {"\\J82A0", kA, "0 1"}, {"\\.", "a.", "1 1"},
     {"\\\\", "a\\", "1 1"}, {"\\" + kA, kA, "0 1"}, {"ab\\", "xab", "1 2"}, {"ab\\x", "xab", "1 2"},
     {"ab\\x4", "xab", "1 2"}, {"ab\\j24", "ab", "0 2"}, {"ab\\J82A", "ab", "0 2"},
+    {"ab\\x4\x82", "ab", "0 2"},
     // Literal codes that must never act as operators or list structure.
     {"a\\x00b", "ac"}, {"a\\x00b", "ab"}, {"a\\x00b", "a\xF0\x1F\x62", "0 3"},
     {"a.b", "a\xF0\x1F\x62", "0 3"}, {"b", "\xF0\x1F\x62", "1 1"}, {"\\j2A00", "\x85\x1F", "0 1"},
