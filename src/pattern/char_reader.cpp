@@ -53,9 +53,4 @@ void ToCodeString(const char* line, std::vector<uint32_t>* codes) {
   codes->resize(static_cast<size_t>(out - codes->data()));
 }
 
-const char* SkipChars(const char* text, size_t chars) {
-  for (; chars > 0; --chars) NextChar(&text);
-  return text;
-}
-
 }  // namespace zolt

@@ -1,7 +1,6 @@
 // Reading Shift-JIS text one character at a time as 16-bit codes.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -39,8 +38,5 @@ constexpr uint32_t kEndOfText = 0x10000;
 // Fills `codes` with the codes of the characters of `line`, then kEndOfText.
 // A lead byte right before the terminator is not a character and is dropped.
 void ToCodeString(const char* line, std::vector<uint32_t>* codes);
-
-// The position `chars` characters after `text` (which must hold that many).
-const char* SkipChars(const char* text, size_t chars);
 
 }  // namespace zolt

@@ -1,39 +1,39 @@
-// The pattern engine's entry points.
+// The pattern engine: a pattern of Shift-JIS text is compiled once into words
+// and then searched for in one line after another, each character (single or
+// double byte) being one 16-bit code. The search follows the exact order of a
+// plain backtracking matcher (greedy repetition, left alternative first,
+// leftmost start), so it finds the match such a matcher finds; a memo bit per
+// (branch word, text position) state bounds its work by (pattern words x line
+// characters). This header is the engine's interface; char_reader reads
+// characters, pattern_words holds the word form, pattern_escape and
+// pattern_compile build it, and pattern_match runs it.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 
 namespace zolt {
 
-// Where a match lies in a line, in characters and in bytes.
-struct MatchSpan {
-  uint32_t StartChar = 0;
-  uint32_t LengthChars = 0;
-  uint32_t StartByte = 0;
-  uint32_t LengthBytes = 0;
-};
-
-// A pattern compiled once and searched many times.
+// A compiled pattern, with the working memory of its searches.
 struct CompiledPattern;
 
+// Frees a compiled pattern.
 void ReleasePattern(CompiledPattern* compiled);
+
+// Deleter of PatternHandle.
 struct CompiledPatternDeleter {
   void operator()(CompiledPattern* p) const { ReleasePattern(p); }
 };
 using PatternHandle = std::unique_ptr<CompiledPattern, CompiledPatternDeleter>;
 
 // Compiles `pattern` (NUL-terminated Shift-JIS text). Every text compiles;
-// only a memory shortage (std::bad_alloc) can stop it.
+// a memory shortage throws std::bad_alloc.
 PatternHandle CompileOnce(const char* pattern);
 
-// Searches the NUL-terminated `line` with a compiled pattern: 1 with `span`
-// filled on the leftmost match, 0 otherwise (also when memory runs short).
-// Time grows with (pattern size x line length), never faster.
-int SearchCompiled(const CompiledPattern& compiled, const char* line, MatchSpan* span);
-
-// Compiles `pattern` and searches `line` with it: 1 on a match, 0 otherwise
-// (also when memory runs short).
-int PatternSearch(MatchSpan* span, const char* line, const char* pattern);
+// True when the NUL-terminated `line` holds a match for the compiled pattern.
+// A memory shortage throws std::bad_alloc: it is never taken for "no match".
+// Uses the pattern's working memory, so one compiled pattern serves one
+// search at a time. Time grows with (pattern size x line length), never
+// faster.
+bool SearchCompiled(const CompiledPattern& compiled, const char* line);
 
 }  // namespace zolt

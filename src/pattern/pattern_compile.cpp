@@ -1,7 +1,9 @@
-// Compiling pattern text into words.
 #include "pattern/pattern_compile.h"
 
 #include <cstddef>
+
+#include "pattern/char_reader.h"
+#include "pattern/pattern_escape.h"
 
 namespace zolt {
 

@@ -1,5 +1,4 @@
-// Escapes after a backslash in a pattern.
-#include "pattern/pattern_compile.h"
+#include "pattern/pattern_escape.h"
 
 namespace zolt {
 

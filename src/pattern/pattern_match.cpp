@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "pattern/char_reader.h"
+#include "pattern/pattern_compile.h"
+
 namespace zolt {
 
 namespace {
@@ -143,6 +146,19 @@ bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, size_t w, 
   }
 }
 
+// True when the pattern cannot match `line` whatever follows its first
+// character: an anchored pattern whose first word is a character fails at
+// once on a line that starts with another one. Spares the conversion of the
+// whole line for the lines that a chapter pattern such as ^X passes over.
+bool FirstCharacterRules(const CompiledPattern& compiled, const char* line) {
+  const std::vector<PatternWord>& words = compiled.words;
+  if (words.size() < 2 || words[0] != OP_BOL || !IsLiteralWord(words[1])) return false;
+  CharRead ch = NextChar(&line);
+  bool whole = ch.kind == CharKind::kSingle || ch.kind == CharKind::kDouble;
+  uint32_t first = whole ? ch.code : kEndOfText;
+  return static_cast<PatternWord>(first) != words[1];
+}
+
 // Marks word `w` as one where paths branch or join.
 void AddSlot(CompiledPattern* compiled, size_t w) {
   if (compiled->slot[w] < 0) compiled->slot[w] = static_cast<int32_t>(compiled->slot_count++);
@@ -168,8 +184,10 @@ void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled) {
   }
 }
 
-bool FindMatch(const CompiledPattern& compiled, SearchScratch* scratch, size_t* start,
-               size_t* end) {
+bool FindMatch(const CompiledPattern& compiled, const char* line, size_t* start, size_t* end) {
+  if (FirstCharacterRules(compiled, line)) return false;
+  SearchScratch* scratch = &compiled.scratch;
+  ToCodeString(line, &scratch->codes);
   const std::vector<uint32_t>& codes = scratch->codes;
   Visited visited(compiled.slot_count, codes.size(), &scratch->visited);
   std::vector<PendingChoice>* stack = &scratch->stack;

@@ -14,15 +14,9 @@
 #include <vector>
 
 #include "pattern/pattern.h"
-#include "pattern/pattern_compile.h"
+#include "pattern/pattern_words.h"
 
 namespace zolt {
-
-struct CompiledPattern {
-  std::vector<PatternWord> words;  // ends with OP_END
-  std::vector<int32_t> slot;       // per word: its row in the visited bits, or -1
-  size_t slot_count = 0;
-};
 
 // A choice left for later: go on at word `w`, text position `t`, with `mark`.
 struct PendingChoice {
@@ -39,12 +33,19 @@ struct SearchScratch {
   std::vector<uint64_t> visited;  // one bit per (slot, position, at-mark) state
 };
 
+struct CompiledPattern {
+  std::vector<PatternWord> words;  // ends with OP_END
+  std::vector<int32_t> slot;       // per word: its row in the visited bits, or -1
+  size_t slot_count = 0;
+  mutable SearchScratch scratch;  // a search's working memory, not part of the pattern
+};
+
 // Compiles `pattern` and numbers the words where paths branch or join.
 void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled);
 
-// Finds the leftmost match in scratch->codes (a CodeString ended by
-// kEndOfText): true with its start and end character positions, false when
-// there is none.
-bool FindMatch(const CompiledPattern& compiled, SearchScratch* scratch, size_t* start, size_t* end);
+// Finds the leftmost match in the NUL-terminated `line`: true with its start
+// and end character positions, false when there is none. Works in the
+// pattern's scratch; a memory shortage throws std::bad_alloc.
+bool FindMatch(const CompiledPattern& compiled, const char* line, size_t* start, size_t* end);
 
 }  // namespace zolt

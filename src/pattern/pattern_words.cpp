@@ -1,5 +1,5 @@
 // The metacharacter table and the layout of compiled words.
-#include "pattern/pattern_compile.h"
+#include "pattern/pattern_words.h"
 
 namespace zolt {
 
@@ -26,21 +26,6 @@ size_t InstructionLength(const std::vector<PatternWord>& words, size_t at) {
   if (op == OP_CLASS) return 1 + static_cast<size_t>(words[at + 1] / 2);
   if (op == OP_LITERAL || HasOffset(op)) return 2;
   return 1;
-}
-
-bool PackWords(const std::vector<PatternWord>& words, std::vector<uint16_t>* packed) {
-  packed->clear();
-  for (size_t at = 0; at < words.size();) {
-    size_t length = InstructionLength(words, at);
-    for (size_t k = at; k < at + length; ++k) {
-      PatternWord word = words[k];
-      bool offset = k == at + 1 && HasOffset(words[at]);
-      if (offset ? (word < -0x8000 || word > 0x7FFF) : (word < 0 || word > 0xFFFF)) return false;
-      packed->push_back(static_cast<uint16_t>(word));
-    }
-    at += length;
-  }
-  return true;
 }
 
 }  // namespace zolt

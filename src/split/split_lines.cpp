@@ -125,7 +125,6 @@ bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern)
   if (!CreatePiece(&cut->piece, cut->name)) return false;
   const size_t limit = WorkBufferSize > 0 ? WorkBufferSize - 1 : 0;  // bytes of one chunk
   bool first = true;
-  MatchSpan span;
   for (;;) {
     if (input->pos == input->end) {
       if (!FlushRun(cut)) return false;  // the buffer is about to be refilled
@@ -142,7 +141,7 @@ bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern)
     if (in_place) {
       char after = start[size];
       start[size] = '\0';
-      event = !first && SearchCompiled(pattern, chunk, &span) > 0;
+      event = !first && SearchCompiled(pattern, chunk);
       start[size] = after;
     } else {
       if (!FlushRun(cut)) return false;
@@ -150,7 +149,7 @@ bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern)
       if (n < 0) break;
       chunk = WorkBuffer;
       size = static_cast<size_t>(n);
-      event = !first && SearchCompiled(pattern, chunk, &span) > 0;
+      event = !first && SearchCompiled(pattern, chunk);
     }
     first = false;
     bool cut_line = event && cut->count == n1;

@@ -363,13 +363,13 @@ std::vector<std::string> ExpectedPatternPieces(const std::string& data, int64_t 
   std::vector<std::string> pieces(1);
   int64_t count = 1;
   size_t pos = 0;
-  MatchSpan span;
+  PatternHandle compiled = CompileOnce(pattern);
   while (pos < data.size()) {
     size_t lf = data.find('\n', pos);
     size_t take = lf == std::string::npos ? data.size() - pos : lf + 1 - pos;
     take = std::min(take, buffer - 1);
     std::string chunk = data.substr(pos, take);
-    bool event = pos > 0 && PatternSearch(&span, chunk.c_str(), pattern) > 0;
+    bool event = pos > 0 && SearchCompiled(*compiled, chunk.c_str());
     pos += take;
     bool cut = event && count == n1;
     if (cut) {

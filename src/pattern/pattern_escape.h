@@ -1,0 +1,13 @@
+// Escapes after a backslash in a pattern.
+#pragma once
+
+#include "pattern/char_reader.h"
+
+namespace zolt {
+
+// Reads the escape after a backslash at *pos. False when the pattern ends
+// before the escape is complete (a trailing backslash, or missing digits):
+// such an escape stands for nothing.
+bool ReadEscape(const char** pos, CharCode* code);
+
+}  // namespace zolt
