@@ -3,7 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "pattern/scratch_vector.h"
 
 namespace zolt {
 
@@ -38,7 +39,7 @@ constexpr uint32_t kEndOfText = 0x10000;
 
 // Fills `codes` with the codes of the characters of `line`, then kEndOfText.
 // A lead byte right before the terminator is not a character and is dropped.
-void ToCodeString(const char* line, std::vector<uint32_t>* codes);
+void ToCodeString(const char* line, ScratchVector<uint32_t>* codes);
 
 // The position `chars` characters after `text` (which must hold that many).
 const char* SkipChars(const char* text, size_t chars);

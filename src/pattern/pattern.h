@@ -28,12 +28,14 @@ using PatternHandle = std::unique_ptr<CompiledPattern, CompiledPatternDeleter>;
 PatternHandle CompileOnce(const char* pattern);
 
 // Searches the NUL-terminated `line` with a compiled pattern: 1 with `span`
-// filled on the leftmost match, 0 otherwise (also when memory runs short).
-// Time grows with (pattern size x line length), never faster.
+// filled on the leftmost match, 0 when there is none, -1 when memory ran
+// short. Time grows with (pattern size x line length), never faster. The
+// search keeps its memory in the compiled pattern, so one compiled pattern
+// serves one thread at a time.
 int SearchCompiled(const CompiledPattern& compiled, const char* line, MatchSpan* span);
 
-// Compiles `pattern` and searches `line` with it: 1 on a match, 0 otherwise
-// (also when memory runs short).
+// Compiles `pattern` and searches `line` with it: 1 on a match, 0 when there
+// is none, -1 when memory ran short.
 int PatternSearch(MatchSpan* span, const char* line, const char* pattern);
 
 }  // namespace zolt

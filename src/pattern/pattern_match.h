@@ -15,14 +15,9 @@
 
 #include "pattern/pattern.h"
 #include "pattern/pattern_compile.h"
+#include "pattern/scratch_vector.h"
 
 namespace zolt {
-
-struct CompiledPattern {
-  std::vector<PatternWord> words;  // ends with OP_END
-  std::vector<int32_t> slot;       // per word: its row in the visited bits, or -1
-  size_t slot_count = 0;
-};
 
 // A choice left for later: go on at word `w`, text position `t`, with `mark`.
 struct PendingChoice {
@@ -31,12 +26,21 @@ struct PendingChoice {
   size_t mark;
 };
 
-// Working memory of a search. Kept from one search to the next, it spares
-// the allocator (and the page faults of large blocks) on every line.
+// Working memory of a search, from the platform's allocator. Kept from one
+// search to the next, it spares the allocator (and the page faults of large
+// blocks) on every line.
 struct SearchScratch {
-  std::vector<uint32_t> codes;  // the line's CodeString
-  std::vector<PendingChoice> stack;
-  std::vector<uint64_t> visited;  // one bit per (slot, position, at-mark) state
+  ScratchVector<uint32_t> codes;  // the line's CodeString
+  ScratchVector<PendingChoice> stack;
+  ScratchVector<uint64_t> visited;  // one bit per (slot, position, at-mark) state
+};
+
+struct CompiledPattern {
+  std::vector<PatternWord> words;  // ends with OP_END
+  std::vector<int32_t> slot;       // per word: its row in the visited bits, or -1
+  size_t slot_count = 0;
+  // The memory of the searches made with this pattern (one at a time).
+  mutable SearchScratch scratch;
 };
 
 // Compiles `pattern` and numbers the words where paths branch or join.

@@ -47,20 +47,20 @@ bool FirstCharacterRules(const CompiledPattern& compiled, const char* line) {
 }  // namespace
 
 int SearchCompiled(const CompiledPattern& compiled, const char* line, MatchSpan* span) {
-  // One scratch per thread, so that searches in different threads stay
-  // independent.
   if (FirstCharacterRules(compiled, line)) return 0;
-  thread_local SearchScratch scratch;
+  SearchScratch& scratch = compiled.scratch;
   size_t start = 0;
   size_t end = 0;
   bool found = false;
+  bool short_of_memory = false;
   try {
     ToCodeString(line, &scratch.codes);
     found = FindMatch(compiled, &scratch, &start, &end);
   } catch (const std::bad_alloc&) {
-    found = false;
+    short_of_memory = true;
   }
   TrimScratch(&scratch);
+  if (short_of_memory) return -1;
   if (!found) return 0;
   const char* match = SkipChars(line, start);
   const char* after = SkipChars(match, end - start);
@@ -75,7 +75,7 @@ int PatternSearch(MatchSpan* span, const char* line, const char* pattern) {
   try {
     return SearchCompiled(*CompileOnce(pattern), line, span);
   } catch (const std::bad_alloc&) {
-    return 0;
+    return -1;
   }
 }
 

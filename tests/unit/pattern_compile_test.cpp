@@ -68,14 +68,14 @@ TEST(NextChar, ReadsCharactersAndStopsAtTheEnd) {
 }
 
 TEST(ToCodeString, DropsALeadByteAtTheEnd) {
-  std::vector<uint32_t> codes;
+  ScratchVector<uint32_t> codes;
   ToCodeString("a\x82\xA0\x82", &codes);
-  EXPECT_EQ(codes, (std::vector<uint32_t>{'a', 0x2422, kEndOfText}));
+  EXPECT_EQ(codes, (ScratchVector<uint32_t>{'a', 0x2422, kEndOfText}));
   ToCodeString("", &codes);
-  EXPECT_EQ(codes, (std::vector<uint32_t>{kEndOfText}));
+  EXPECT_EQ(codes, (ScratchVector<uint32_t>{kEndOfText}));
   // A character whose code is 0 is still a character.
   ToCodeString("\xF0\x1Fz", &codes);
-  EXPECT_EQ(codes, (std::vector<uint32_t>{0, 'z', kEndOfText}));
+  EXPECT_EQ(codes, (ScratchVector<uint32_t>{0, 'z', kEndOfText}));
 }
 
 TEST(ReadEscape, NamedHexAndPlainEscapes) {
