@@ -24,7 +24,7 @@ RunResult RunIn(const TempDir& dir, const std::vector<std::string>& args, RunOpt
 
 // What every split run prints before its piece names.
 std::string Start(const std::string& name, const std::string& grouped) {
-  return Banner() + "allocated buf size =131072 . ok\nSplitting '" + name + "'(" + grouped +
+  return Banner() + "allocated buf size =16384 . ok\nSplitting '" + name + "'(" + grouped +
          " byte)\n";
 }
 
@@ -223,10 +223,12 @@ TEST(SplitPieces, NeverInsideACharacterWholeLinesAndMatchingLinesOpenPieces) {
   const std::string chapters = Sjis(Lines({"第1章", "x", "第2章", "y", "第3章", "z"}));
   const std::string longline = std::string(140000, 'x') + "\n";
   const std::string nul("a\0b\n", 4);
-  // A match in the second chunk of a long line opens a piece mid-line; the
-  // pattern does not see past a NUL byte, but every byte is written.
-  const std::string head(131071, 'x');  // one chunk: the work buffer less one byte
-  const std::string tail = std::string(4465, 'x') + Sjis("第") + "\n";
+  // A 40,000-byte line arrives as chunks of 16,383, 16,383 and 7,234 bytes
+  // (the work buffer less one byte); a match in the third opens a piece
+  // mid-line. The pattern does not see past a NUL byte, but every byte is
+  // written.
+  const std::string head(32766, 'x');
+  const std::string tail = std::string(7231, 'x') + Sjis("第") + "\n";
   const std::string nul_tail = std::string("y\0", 2) + Sjis("第") + "\n";
   // clang-format off
   const struct { std::vector<std::string> switches; std::string input; std::vector<std::string> pieces; } cases[] = {
