@@ -31,9 +31,11 @@ void PutNewline(int type, OutStream* out) {
   }
 }
 
-// The plain copy: whole blocks of the work buffer, no per-byte work. From
-// a file the system copies the data itself where it can; whatever it leaves
-// (or cannot do) goes through the work buffer, which reports the errors.
+// The plain copy: no per-byte work. From a file the system copies the data
+// itself where it can; whatever it leaves (or cannot do) moves in whole
+// blocks from the input stream's buffer to the output, which reports the
+// errors. The work buffer is taken as the job requires, but the data never
+// passes through it.
 int PlainCopy(StreamPair* pair) {
   if (AllocWorkBuffer(0) != 0) return -1;
   InStream* in = &pair->input;
@@ -46,10 +48,9 @@ int PlainCopy(StreamPair* pair) {
       }
     }
   }
-  for (;;) {
-    size_t n = ReadBlock(&pair->input, WorkBuffer, WorkBufferSize);
-    if (n == 0) break;
-    WriteBytes(&pair->output, WorkBuffer, n);
+  while (FillInput(in) > 0) {
+    WriteBytes(&pair->output, in->buffer.data() + in->pos, in->end - in->pos);
+    in->pos = in->end;
     EndOfBlock(&pair->output);
   }
   FreeWorkBuffer();

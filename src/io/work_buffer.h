@@ -1,5 +1,6 @@
 // The work buffer: one process-wide block shared by the plain copy, merge
-// and split, allocated once per job.
+// and split, allocated once per job. It bounds the chunks of split's line
+// and pattern modes; bulk data moves through the streams' own blocks.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 namespace zolt {
 
 // Size asked for when the caller passes 0.
-constexpr uint32_t kDefaultWorkBufferSize = 128 * 1024;
+constexpr uint32_t kDefaultWorkBufferSize = 16384;
 
 extern char* WorkBuffer;
 extern uint32_t WorkBufferSize;

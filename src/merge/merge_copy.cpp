@@ -1,6 +1,5 @@
 #include "merge/merge_copy.h"
 
-#include "io/work_buffer.h"
 #include "support/messages.h"
 
 namespace zolt {
@@ -49,7 +48,8 @@ bool CopyInput(InStream* in, MergeRun* run, const std::string& name) {
   if (run->show_names) PrintRaw(name);
   unsigned long long count = 0;
   // Between regular files the system copies the data itself; anything else,
-  // and whatever that copy leaves, goes through the work buffer.
+  // and whatever that copy leaves, moves in whole blocks from the input
+  // stream's buffer.
   bool files = in->pos == in->end && Sys().IdentifyDescriptor(in->fd).regular &&
                Sys().IdentifyDescriptor(run->out.fd).regular;
   if (files && FlushOutput(&run->out)) {
@@ -62,10 +62,10 @@ bool CopyInput(InStream* in, MergeRun* run, const std::string& name) {
       count += static_cast<unsigned long long>(n);
     }
   }
-  for (;;) {
-    size_t n = ReadBlock(in, WorkBuffer, WorkBufferSize);
-    if (n == 0) break;
-    WriteBytes(&run->out, WorkBuffer, n);
+  while (FillInput(in) > 0) {
+    size_t n = in->end - in->pos;
+    WriteBytes(&run->out, in->buffer.data() + in->pos, n);
+    in->pos = in->end;
     EndOfBlock(&run->out);
     if (run->out.failed) break;
     count += n;

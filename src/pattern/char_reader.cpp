@@ -29,7 +29,7 @@ CharRead NextChar(const char** pos) {
   return {SjisToJis(p[0], p[1]), CharKind::kDouble};
 }
 
-void ToCodeString(const char* line, std::vector<uint32_t>* codes) {
+void ToCodeString(const char* line, ScratchVector<uint32_t>* codes) {
   // The same reading as NextChar, in one loop over the bytes: every line of
   // a pattern split passes through here.
   size_t length = std::strlen(line);

@@ -2,7 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+
+#include "pattern/scratch_vector.h"
 
 namespace zolt {
 
@@ -37,6 +38,6 @@ constexpr uint32_t kEndOfText = 0x10000;
 
 // Fills `codes` with the codes of the characters of `line`, then kEndOfText.
 // A lead byte right before the terminator is not a character and is dropped.
-void ToCodeString(const char* line, std::vector<uint32_t>* codes);
+void ToCodeString(const char* line, ScratchVector<uint32_t>* codes);
 
 }  // namespace zolt

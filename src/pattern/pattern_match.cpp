@@ -12,7 +12,7 @@ namespace {
 // One bit per (slot, text position, at-mark) state already entered.
 class Visited {
  public:
-  Visited(size_t slots, size_t positions, std::vector<uint64_t>* bits)
+  Visited(size_t slots, size_t positions, ScratchVector<uint64_t>* bits)
       : slots_(slots), positions_(positions), bits_(bits) {}
 
   // Marks the state; false when it was marked before.
@@ -32,7 +32,7 @@ class Visited {
  private:
   size_t slots_;
   size_t positions_;
-  std::vector<uint64_t>* bits_;
+  ScratchVector<uint64_t>* bits_;
   bool cleared_ = false;  // the bits are cleared when the first state is entered
 };
 
@@ -64,7 +64,7 @@ bool ClassHas(const PatternWord* list, uint32_t c) {
 
 // Runs the compiled words from word `w` at text position `s` (the mark is s).
 bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, size_t w, size_t s,
-               Visited* visited, std::vector<PendingChoice>* stack, size_t* end) {
+               Visited* visited, ScratchVector<PendingChoice>* stack, size_t* end) {
   const PatternWord* words = compiled.words.data();
   const int32_t* slot = compiled.slot.data();
   size_t t = s;
@@ -188,9 +188,9 @@ bool FindMatch(const CompiledPattern& compiled, const char* line, size_t* start,
   if (FirstCharacterRules(compiled, line)) return false;
   SearchScratch* scratch = &compiled.scratch;
   ToCodeString(line, &scratch->codes);
-  const std::vector<uint32_t>& codes = scratch->codes;
+  const ScratchVector<uint32_t>& codes = scratch->codes;
   Visited visited(compiled.slot_count, codes.size(), &scratch->visited);
-  std::vector<PendingChoice>* stack = &scratch->stack;
+  ScratchVector<PendingChoice>* stack = &scratch->stack;
   if (compiled.words[0] == OP_BOL) {
     *start = 0;
     return MatchFrom(compiled, codes.data(), 1, 0, &visited, stack, end);

@@ -15,6 +15,7 @@
 
 #include "pattern/pattern.h"
 #include "pattern/pattern_words.h"
+#include "pattern/scratch_vector.h"
 
 namespace zolt {
 
@@ -25,12 +26,13 @@ struct PendingChoice {
   size_t mark;
 };
 
-// Working memory of a search. Kept from one search to the next, it spares
-// the allocator (and the page faults of large blocks) on every line.
+// Working memory of a search, from the platform's allocator. Kept from one
+// search to the next, it spares the allocator (and the page faults of large
+// blocks) on every line.
 struct SearchScratch {
-  std::vector<uint32_t> codes;  // the line's CodeString
-  std::vector<PendingChoice> stack;
-  std::vector<uint64_t> visited;  // one bit per (slot, position, at-mark) state
+  ScratchVector<uint32_t> codes;  // the line's CodeString
+  ScratchVector<PendingChoice> stack;
+  ScratchVector<uint64_t> visited;  // one bit per (slot, position, at-mark) state
 };
 
 struct CompiledPattern {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "io/work_buffer.h"
 #include "split/split_naming.h"
@@ -114,6 +115,24 @@ bool NextPiece(PatternCut* cut) {
   return true;
 }
 
+// 1 when `chunk` holds a match, 0 when not, -1 when the search ran out of
+// memory.
+int SearchChunk(const CompiledPattern& pattern, const char* chunk) {
+  try {
+    return SearchCompiled(pattern, chunk) ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+}
+
+// Reports that a search ran out of memory and ends the current piece with
+// the chunks taken before. Returns false.
+bool OutOfMemory(PatternCut* cut) {
+  PrintMessage(Text::kMemoryError);
+  if (FlushRun(cut)) ClosePiece(&cut->piece, cut->name);
+  return false;
+}
+
 // With a pattern every chunk after the first goes to the engine. A chunk
 // that lies inside the buffered input with a byte after it is searched where
 // it is (that byte is NUL during the search), and such chunks that stay in
@@ -137,11 +156,11 @@ bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern)
     size_t size = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) + 1 : scan;
     bool in_place = limit > 0 && size < avail && (lf || scan == limit);
     const char* chunk = start;
-    bool event;
+    int found = 0;
     if (in_place) {
       char after = start[size];
       start[size] = '\0';
-      event = !first && SearchCompiled(pattern, chunk);
+      if (!first) found = SearchChunk(pattern, chunk);
       start[size] = after;
     } else {
       if (!FlushRun(cut)) return false;
@@ -149,8 +168,10 @@ bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern)
       if (n < 0) break;
       chunk = WorkBuffer;
       size = static_cast<size_t>(n);
-      event = !first && SearchCompiled(pattern, chunk);
+      if (!first) found = SearchChunk(pattern, chunk);
     }
+    if (found < 0) return OutOfMemory(cut);
+    bool event = found > 0;
     first = false;
     bool cut_line = event && cut->count == n1;
     if (cut_line && !(FlushRun(cut) && NextPiece(cut))) return false;

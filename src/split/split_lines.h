@@ -18,7 +18,8 @@ namespace zolt {
 // matching chunk is left out when KeepMatchLine is false). Every byte of a
 // chunk is written; the pattern sees the chunk up to its first NUL byte.
 // Returns false after reporting a piece that could not be created or
-// written, or piece numbers used up (the rest of the input is not written).
+// written, piece numbers used up, or a search that ran out of memory (the
+// rest of the input is not written).
 bool SplitByLines(InStream* input, const std::string& prefix, const std::string& base, int64_t n1,
                   const CompiledPattern* pattern);
 

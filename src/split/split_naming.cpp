@@ -72,15 +72,17 @@ int CheckOutputDir(std::string* dst, const char* dir) {
     }
   }
   std::string probe = prefix + kProbeName;
-  int fd = Sys().Open(probe, OpenMode::kRead);
-  if (fd >= 0) {
-    Sys().Close(fd);
-  } else {
-    fd = Sys().Open(probe, OpenMode::kTruncate);
-    if (fd < 0) return -1;
-    Sys().Close(fd);
-    Sys().Remove(probe);
+  // Never through a link, never waiting on a FIFO; only a probe made here
+  // is deleted.
+  int fd = Sys().Open(probe, OpenMode::kProbe);
+  bool made = false;
+  if (fd < 0) {
+    fd = Sys().Open(probe, OpenMode::kCreateNew);
+    made = fd >= 0;
   }
+  if (fd >= 0) Sys().Close(fd);
+  if (made) Sys().Remove(probe);
+  if (fd < 0 && !Sys().NameExists(probe)) return -1;
   *dst = prefix;
   return 0;
 }

@@ -39,10 +39,12 @@ void SetPieceDigits(int digits);
 std::string SplitBaseName(const char* path);
 
 // Tests that `dir` is a directory pieces can be written to, by opening or
-// else creating and deleting the probe file "_ZO_$$$$.TMP" in it (an
-// existing probe is left alone). On success stores in *dst the prefix of the
-// piece names (dir with a separator appended; empty for an empty dir) and
-// returns 0; returns -1 when the directory is not usable.
+// else creating (exclusively) and deleting the probe file "_ZO_$$$$.TMP" in
+// it. A probe that exists in any form (a link, a FIFO) proves the directory
+// and is left alone: it is never followed, waited on, emptied or deleted. On
+// success stores in *dst the prefix of the piece names (dir with a separator
+// appended; empty for an empty dir) and returns 0; returns -1 when the
+// directory is not usable.
 int CheckOutputDir(std::string* dst, const char* dir);
 
 // prefix + base + "._" + number zero-padded to PieceDigits digits.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "io/work_buffer.h"
 #include "split/split_naming.h"
 #include "support/sjis.h"
 
@@ -28,36 +27,26 @@ uint64_t WriteSizePiece(SizeCutter* cutter, uint64_t want, bool last) {
     cutter->failed = true;
     return want;
   }
+  // The bytes go from the input's buffer straight to the piece.
+  InStream* in = cutter->input;
   uint64_t written = 0;
-  if (cutter->holding && want > 0) {
-    if (!WritePieceBytes(&piece, name, &cutter->held, 1)) {
-      cutter->failed = true;
-      return want;
-    }
-    cutter->holding = false;
-    cutter->after_lead = true;
-    written = 1;
-  }
-  uint64_t remaining = want - written;  // still to take from the input
-  auto* buffer = reinterpret_cast<unsigned char*>(WorkBuffer);
-  while (remaining > 0) {
-    size_t ask = static_cast<size_t>(std::min<uint64_t>(remaining, WorkBufferSize));
-    size_t got = ReadBlock(cutter->input, WorkBuffer, ask);
-    if (got == 0) break;
+  uint64_t remaining = want;  // still to take from the input
+  while (remaining > 0 && FillInput(in) > 0) {
+    const char* data = in->buffer.data() + in->pos;
+    size_t got = static_cast<size_t>(std::min<uint64_t>(remaining, in->end - in->pos));
     remaining -= got;
     size_t keep = got;
-    bool ends_on_lead = EndsOnLeadByte(cutter->after_lead, buffer, got);
+    bool ends_on_lead =
+        EndsOnLeadByte(cutter->after_lead, reinterpret_cast<const unsigned char*>(data), got);
     if (remaining == 0 && !last && ends_on_lead) {
-      // The piece would end inside a character: its lead byte opens the
-      // next piece instead.
+      // The piece would end inside a character: its lead byte stays in the
+      // input and opens the next piece.
       keep = got - 1;
-      cutter->held = WorkBuffer[keep];
-      cutter->holding = true;
-      cutter->after_lead = false;
-    } else {
-      cutter->after_lead = ends_on_lead;
+      ends_on_lead = false;
     }
-    if (!WritePieceBytes(&piece, name, WorkBuffer, keep)) {
+    cutter->after_lead = ends_on_lead;
+    in->pos += keep;
+    if (!WritePieceBytes(&piece, name, data, keep)) {
       cutter->failed = true;
       return want;
     }

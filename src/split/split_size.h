@@ -16,9 +16,7 @@ struct SizeCutter {
   std::string base;
   int number = 0;           // number of the next piece
   bool after_lead = false;  // the last byte taken from the input opens a double-byte character
-  bool holding = false;     // `held` was kept back from the previous piece
-  char held = 0;
-  bool failed = false;  // a piece could not be created or written; the job stops
+  bool failed = false;      // a piece could not be created or written; the job stops
 };
 
 // True when the last of `size` bytes (size > 0) is the lead byte of a
@@ -26,9 +24,9 @@ struct SizeCutter {
 // back only over the trailing run of bytes that lie in a lead-byte range.
 bool EndsOnLeadByte(bool after_lead, const unsigned char* data, size_t size);
 
-// Writes one piece of `want` bytes: the byte held back from the previous
-// piece first, then input. A piece other than the last that would end on a
-// lead byte ends one byte earlier and keeps that byte for the next piece.
+// Writes one piece of `want` bytes of input, taken straight from the input
+// stream's buffer. A piece other than the last that would end on a lead byte
+// ends one byte earlier and leaves that byte in the input for the next piece.
 // Returns the shortfall (want minus the bytes written); sets cutter->failed
 // after reporting a piece that could not be created or written.
 uint64_t WriteSizePiece(SizeCutter* cutter, uint64_t want, bool last);

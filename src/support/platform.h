@@ -23,6 +23,12 @@ enum class OpenMode {
   kRead,      // existing file, reading
   kTruncate,  // writing; created when missing, emptied when present
   kAppend,    // writing at the end; created when missing
+  // Reading whatever entry has the name, never through a symbolic link and
+  // never waiting (a FIFO opens at once, with or without a writer).
+  kProbe,
+  // Writing; created only when no entry of that name exists (a symbolic
+  // link, dangling or not, counts as one and is never followed).
+  kCreateNew,
 };
 
 // A file time: on POSIX nanoseconds since the epoch, on Win32 the FILETIME
@@ -90,6 +96,9 @@ class Platform {
   virtual int Duplicate(int fd) = 0;
   // Deletes a file by name.
   virtual bool Remove(const std::string& name) = 0;
+  // True when the directory holds an entry of that name, whatever it is; a
+  // symbolic link is not followed, so a dangling one exists too.
+  virtual bool NameExists(const std::string& name) = 0;
   // Size in bytes of the file behind `fd`, or -1 when it cannot be told
   // (a pipe, a terminal, or a failed query).
   virtual int64_t FileSize(int fd) = 0;

@@ -70,6 +70,8 @@ class PosixPlatform : public Platform {
     int flags = O_RDONLY;
     if (mode == OpenMode::kTruncate) flags = O_WRONLY | O_CREAT | O_TRUNC;
     if (mode == OpenMode::kAppend) flags = O_WRONLY | O_CREAT | O_APPEND;
+    if (mode == OpenMode::kProbe) flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+    if (mode == OpenMode::kCreateNew) flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
     int fd;
     do {
       fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
@@ -150,6 +152,13 @@ class PosixPlatform : public Platform {
 
   bool Remove(const std::string& name) override {
     if (::unlink(name.c_str()) == 0) return true;
+    last_errno_ = errno;
+    return false;
+  }
+
+  bool NameExists(const std::string& name) override {
+    struct stat st;
+    if (::lstat(name.c_str(), &st) == 0) return true;
     last_errno_ = errno;
     return false;
   }

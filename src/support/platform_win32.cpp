@@ -135,19 +135,24 @@ class Win32Platform : public Platform {
   // Opened through CreateFileA like every other call that takes a name, so
   // that all of them accept the same names (a C runtime's own open may take
   // paths the ANSI calls refuse, and then a file could be copied that the
-  // directory search never found).
+  // directory search never found). The probe modes open a symbolic link (a
+  // reparse point) itself, never its target.
   int Open(const std::string& name, OpenMode mode) override {
-    DWORD access = mode == OpenMode::kRead ? GENERIC_READ : GENERIC_WRITE;
-    DWORD disposition = mode == OpenMode::kRead       ? OPEN_EXISTING
-                        : mode == OpenMode::kTruncate ? CREATE_ALWAYS
-                                                      : OPEN_ALWAYS;
-    HANDLE h = CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool reading = mode == OpenMode::kRead || mode == OpenMode::kProbe;
+    DWORD disposition = reading ? OPEN_EXISTING : OPEN_ALWAYS;
+    if (mode == OpenMode::kTruncate) disposition = CREATE_ALWAYS;
+    if (mode == OpenMode::kCreateNew) disposition = CREATE_NEW;
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    if (mode == OpenMode::kProbe || mode == OpenMode::kCreateNew)
+      attributes |= FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE h =
+        CreateFileA(name.c_str(), reading ? GENERIC_READ : GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, attributes, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       SetWin32Error();
       return -1;
     }
-    int flags = _O_BINARY | (mode == OpenMode::kRead ? _O_RDONLY : _O_WRONLY);
+    int flags = _O_BINARY | (reading ? _O_RDONLY : _O_WRONLY);
     if (mode == OpenMode::kAppend) flags |= _O_APPEND;
     int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
     if (fd < 0) {
@@ -199,6 +204,13 @@ class Win32Platform : public Platform {
   bool Remove(const std::string& name) override {
     if (_unlink(name.c_str()) == 0) return true;
     SetErrno();
+    return false;
+  }
+
+  // The attributes of a symbolic link are its own: a dangling one exists.
+  bool NameExists(const std::string& name) override {
+    if (GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    SetWin32Error();
     return false;
   }
 

@@ -42,7 +42,7 @@ TEST(Drives, MergeAndSplitCheckTheDriveTheirOutputNames) {
     EXPECT_EQ(r.err,
               Banner() + total +
                   (ready ? "Merging to '" + std::string(name) +
-                               "'\nallocated buf size =131072 . ok\na 1bytes ok\nb 1bytes ok\n"
+                               "'\nallocated buf size =16384 . ok\na 1bytes ok\nb 1bytes ok\n"
                          : not_ready));
     EXPECT_EQ(ReadFile(d / (win32 ? "NEW.TXT" : name)), "ab");
   }

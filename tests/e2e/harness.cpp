@@ -228,7 +228,9 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
       fds[in_i = n++] = {in_pipe[1], POLLOUT, 0};
     else if (master >= 0)
       fds[pty_i = n++] = {master, POLLIN, 0};
-    if (poll(fds, static_cast<nfds_t>(n), 30000) <= 0) break;
+    int ready = poll(fds, static_cast<nfds_t>(n), 30000);
+    if (ready == 0) kill(pid, SIGKILL);  // a run that hangs fails instead
+    if (ready <= 0) break;
     char buf[65536];
     if (out_i >= 0 && fds[out_i].revents) {
       ssize_t r = read(out_pipe[0], buf, sizeof buf);

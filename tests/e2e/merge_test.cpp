@@ -28,7 +28,7 @@ std::string Total(const std::string& grouped) {
 }
 
 std::string MergingTo(const std::string& name) {
-  return "Merging to '" + name + "'\nallocated buf size =131072 . ok\n";
+  return "Merging to '" + name + "'\nallocated buf size =16384 . ok\n";
 }
 
 // Runs zolt inside `dir` (names in `args` are relative to it).

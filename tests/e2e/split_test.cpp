@@ -24,7 +24,7 @@ RunResult RunIn(const TempDir& dir, const std::vector<std::string>& args, RunOpt
 
 // What every split run prints before its piece names.
 std::string Start(const std::string& name, const std::string& grouped) {
-  return Banner() + "allocated buf size =131072 . ok\nSplitting '" + name + "'(" + grouped +
+  return Banner() + "allocated buf size =16384 . ok\nSplitting '" + name + "'(" + grouped +
          " byte)\n";
 }
 
@@ -75,8 +75,9 @@ std::string Names(const std::string& base, int count, int digits = 2) {
 enum class On { kBoth, kPosix, kWin32 };
 
 // One run in a fresh directory: the files before it (a name ending in / is a
-// directory, one starting with @ a symbolic link to its content), what it
-// prints on standard error, and files after it.
+// directory, one starting with @ a symbolic link to its content, one
+// starting with | a FIFO), what it prints on standard error, and files after
+// it.
 struct Case {
   Files before;
   std::vector<std::string> args;
@@ -128,6 +129,14 @@ TEST(Split, TableOfRuns) {
       {{{"DIR/", ""}}, {"-S1", "DIR"}, 1, Message("ファイルがオープンできません: ", "DIR"), {{"DIR._00", "<missing>"}}},
       {bad, {"-S10", "IN.TXT", "NOWHERE"}, 1, Message(no_dir, "NOWHERE"), no_piece},
       {bad, {"-S10", "IN.TXT", "EMPTY.TXT"}, 1, Message(no_dir, "EMPTY.TXT"), no_piece},
+      // A probe already in OUTDIR proves it and is left alone: a FIFO is not
+      // waited on, a link neither followed nor its target made or emptied.
+      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"|OUT/_ZO_$$$$.TMP", ""}}, {"-S5", "IN.TXT", "OUT"}, 0,
+       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"OUT/IN._00", x5000}}, Input::kTerminal, "", On::kPosix},
+      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"KEEP", "k"}, {"@OUT/_ZO_$$$$.TMP", "../KEEP"}}, {"-S5", "IN.TXT", "OUT"}, 0,
+       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"KEEP", "k"}, {"OUT/IN._00", x5000}}, Input::kTerminal, "", On::kPosix},
+      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"@OUT/_ZO_$$$$.TMP", "../GONE"}}, {"-S5", "IN.TXT", "OUT"}, 0,
+       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"GONE", "<missing>"}, {"OUT/IN._00", x5000}}, Input::kTerminal, "", On::kPosix},
       // Redirected standard input makes _stdin_ pieces in the named directory;
       // a pipe is refused as an empty file.
       {{{"data", std::string(2500, 's')}, {"NAME/", ""}}, {"-S1", "NAME"}, 0,
@@ -160,6 +169,8 @@ TEST(Split, TableOfRuns) {
         mkdir((dir / name).c_str(), 0755);
       else if (name[0] == '@')
         ASSERT_EQ(symlink(bytes.c_str(), (dir / name.substr(1)).c_str()), 0);
+      else if (name[0] == '|')
+        ASSERT_EQ(mkfifo((dir / name.substr(1)).c_str(), 0644), 0);
       else
         WriteFile(dir / name, bytes);
     }
@@ -212,10 +223,12 @@ TEST(SplitPieces, NeverInsideACharacterWholeLinesAndMatchingLinesOpenPieces) {
   const std::string chapters = Sjis(Lines({"第1章", "x", "第2章", "y", "第3章", "z"}));
   const std::string longline = std::string(140000, 'x') + "\n";
   const std::string nul("a\0b\n", 4);
-  // A match in the second chunk of a long line opens a piece mid-line; the
-  // pattern does not see past a NUL byte, but every byte is written.
-  const std::string head(131071, 'x');  // one chunk: the work buffer less one byte
-  const std::string tail = std::string(4465, 'x') + Sjis("第") + "\n";
+  // A 40,000-byte line arrives as chunks of 16,383, 16,383 and 7,234 bytes
+  // (the work buffer less one byte); a match in the third opens a piece
+  // mid-line. The pattern does not see past a NUL byte, but every byte is
+  // written.
+  const std::string head(32766, 'x');
+  const std::string tail = std::string(7231, 'x') + Sjis("第") + "\n";
   const std::string nul_tail = std::string("y\0", 2) + Sjis("第") + "\n";
   // clang-format off
   const struct { std::vector<std::string> switches; std::string input; std::vector<std::string> pieces; } cases[] = {

@@ -88,13 +88,14 @@ class FakePlatform : public Platform {
   int Open(const std::string& name, OpenMode mode) override {
     if (++opens == fail_open_at) return -1;
     if (!memory_files) return real_.Open(name, mode);
-    auto it = disk.find(name);
-    if (mode == OpenMode::kRead && it == disk.end()) return -1;
+    bool reading = mode == OpenMode::kRead || mode == OpenMode::kProbe;
+    bool exists = disk.count(name) > 0;
+    if ((reading && !exists) || (mode == OpenMode::kCreateNew && exists)) return -1;
     if (name.empty()) return -1;
     if (mode == OpenMode::kTruncate) disk[name].clear();
-    if (mode != OpenMode::kRead) disk[name];
+    if (!reading) disk[name];
     int fd = next_fd_++;
-    files_[fd] = {name, "", 0, mode != OpenMode::kRead};
+    files_[fd] = {name, "", 0, !reading};
     return fd;
   }
   int64_t Read(int fd, void* buffer, size_t size) override {
@@ -148,6 +149,9 @@ class FakePlatform : public Platform {
   bool Remove(const std::string& name) override {
     if (!memory_files) return real_.Remove(name);
     return disk.erase(name) > 0;
+  }
+  bool NameExists(const std::string& name) override {
+    return memory_files ? disk.count(name) > 0 : real_.NameExists(name);
   }
   int64_t FileSize(int fd) override {
     auto it = files_.find(fd);

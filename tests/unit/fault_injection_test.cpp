@@ -207,11 +207,16 @@ TEST(FaultInjection, MergeAndSplitReportMemorySearchSpaceAndOpenFailures) {
        [](FakePlatform* f) { f->free_bytes = kFreeSpaceUnknown; },
        "Drive Not Ready!\n",
        "in._00"},
+      // The first search, after the work buffer.
+      {{"-S1L", "-#x", "in"},
+       [](FakePlatform* f) { f->fail_allocation_from = 2; },
+       "Memory Allocate Error\n",
+       "in._01"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.said);
     Program p;
-    p.fake.disk = {{"a", "x"}, {"b", "y"}, {"in", std::string(2500, 'x')}};
+    p.fake.disk = {{"a", "x"}, {"b", "y"}, {"in", std::string(1250, 'x') + "\nx\n"}};
     c.fail(&p.fake);
     EXPECT_EQ(p.Run(c.args), 1);
     EXPECT_TRUE(p.Said(c.said)) << p.fake.err;

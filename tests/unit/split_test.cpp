@@ -234,39 +234,32 @@ std::vector<std::string> ExpectedSizePieces(const std::string& data, size_t piec
   return pieces;
 }
 
-class SizeCutterTest : public ::testing::Test {
- protected:
-  void TearDown() override { FreeWorkBuffer(); }
-
-  // Runs SplitBySize on `data` with a work buffer of `buffer` bytes and
-  // returns the pieces written.
-  std::vector<std::string> Cut(const std::string& data, uint64_t piece, uint32_t buffer) {
-    ScratchDir dir;
-    Write(dir / "in", data);
+// Runs SplitBySize on `data` read at most `chunk` bytes at a time and
+// returns the pieces written.
+std::vector<std::string> Cut(const std::string& data, uint64_t piece, size_t chunk) {
+  ScratchDir dir;
+  {
+    FakePlatform fake;
+    fake.read_chunk = chunk;
     InStream in;
-    EXPECT_TRUE(OpenInput(&in, dir / "in"));
+    AttachInput(&in, fake.AddInput(data), true);
     SetPieceDigits(3);
-    EXPECT_EQ(AllocWorkBuffer(buffer), 0);
     std::string prefix = dir.str() + kPathSeparator;
-    ::testing::internal::CaptureStderr();
-    bool ok = SplitBySize(&in, prefix, "p", piece, data.size() / piece, data.size() % piece);
-    ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(SplitBySize(&in, prefix, "p", piece, data.size() / piece, data.size() % piece));
     CloseInput(&in);
-    FreeWorkBuffer();
     SetPieceDigits(2);
-    EXPECT_TRUE(ok);
-    return Pieces(dir);
   }
-};
+  return Pieces(dir);
+}
 
-TEST_F(SizeCutterTest, HoldsBackALeadByteWhateverTheBufferAlignment) {
+TEST(SizeCutter, HoldsBackALeadByteWhateverTheReadAlignment) {
   // The 10th byte is the lead byte of a kanji; the 19th the second byte of
   // 0x8E 0x9A (a trail byte inside a lead range, which must not be held back).
   std::string data = std::string(9, 'a') + "\x88\x9F" + std::string(6, 'b') + "\x8E\x9A" +
                      std::string(9, 'c') + "\x82";
-  for (uint32_t buffer : {1u, 2u, 3u, 4u, 7u, 10u, 64u}) {
-    SCOPED_TRACE(buffer);
-    std::vector<std::string> pieces = Cut(data, 10, buffer);
+  for (size_t chunk : {1u, 2u, 3u, 4u, 7u, 10u, 64u}) {
+    SCOPED_TRACE(chunk);
+    std::vector<std::string> pieces = Cut(data, 10, chunk);
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[0], std::string(9, 'a'));
     EXPECT_EQ(pieces[1], "\x88\x9F" + std::string(6, 'b') + "\x8E\x9A");
@@ -274,15 +267,15 @@ TEST_F(SizeCutterTest, HoldsBackALeadByteWhateverTheBufferAlignment) {
   }
 }
 
-TEST_F(SizeCutterTest, RandomInputsMatchTheBoundaryRuleAndJoinBack) {
+TEST(SizeCutter, RandomInputsMatchTheBoundaryRuleAndJoinBack) {
   std::mt19937 rng(11);
   for (int round = 0; round < 60; ++round) {
     std::string data = RandomSjisish(rng, 1 + rng() % 300);
     size_t piece = 5 + rng() % 40;
-    uint32_t buffer = 1 + rng() % 50;
+    size_t chunk = 1 + rng() % 50;
     SCOPED_TRACE(::testing::Message()
-                 << "round " << round << " piece " << piece << " buffer " << buffer);
-    std::vector<std::string> pieces = Cut(data, piece, buffer);
+                 << "round " << round << " piece " << piece << " chunk " << chunk);
+    std::vector<std::string> pieces = Cut(data, piece, chunk);
     EXPECT_EQ(pieces, ExpectedSizePieces(data, piece));
     std::string joined;
     for (const std::string& p : pieces) joined += p;
