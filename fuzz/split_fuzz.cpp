@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "io/work_buffer.h"
 #include "fuzz_support.h"
+#include "io/work_buffer.h"
 #include "pattern/pattern.h"
 #include "split/split_lines.h"
 #include "split/split_naming.h"
@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SetPieceDigits(5);
   KeepMatchLine = mode != 3;
   PieceTimes = FileTimes{};
-  Require(AllocWorkBuffer(buffer_size) == 0, "work buffer allocated");
+  WorkBuffer work;
+  Require(work.Allocate(buffer_size), "work buffer allocated");
 
   InStream in;
   Require(OpenInput(&in, "in"), "input opened");
@@ -82,10 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ok = SplitBySize(&in, "", "p", piece_size, full, input.size() % piece_size);
   } else {
     if (mode >= 2) pattern = CompileOnce(pattern_text.c_str());
-    ok = SplitByLines(&in, "", "p", n1, pattern.get());
+    ok = SplitByLines(&in, work, "", "p", n1, pattern.get());
   }
   CloseInput(&in);
-  FreeWorkBuffer();
   Require(ok, "the cutter succeeds");
   Require(fake.OpenNamedFiles() == 0, "every piece is closed");
 

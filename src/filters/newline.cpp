@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "filters/filter_driver.h"
+#include "io/copy.h"
 #include "io/work_buffer.h"
 #include "support/byte_masks.h"
 #include "support/platform.h"
@@ -37,23 +38,9 @@ void PutNewline(int type, OutStream* out) {
 // errors. The work buffer is taken as the job requires, but the data never
 // passes through it.
 int PlainCopy(StreamPair* pair) {
-  if (AllocWorkBuffer(0) != 0) return -1;
-  InStream* in = &pair->input;
-  if (in->pos == in->end && FlushOutput(&pair->output)) {
-    for (;;) {
-      int64_t n = Sys().CopyFileData(in->fd, pair->output.fd, size_t{1} << 30);
-      if (n <= 0) {
-        if (n == 0) in->eof = true;
-        break;
-      }
-    }
-  }
-  while (FillInput(in) > 0) {
-    WriteBytes(&pair->output, in->buffer.data() + in->pos, in->end - in->pos);
-    in->pos = in->end;
-    EndOfBlock(&pair->output);
-  }
-  FreeWorkBuffer();
+  WorkBuffer work;
+  if (!work.Allocate()) return -1;
+  CopyStream(&pair->input, &pair->output, true);
   return 0;
 }
 

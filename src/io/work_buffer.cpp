@@ -5,23 +5,21 @@
 
 namespace zolt {
 
-char* WorkBuffer = nullptr;
-uint32_t WorkBufferSize = 0;
-
-int AllocWorkBuffer(uint32_t size) {
-  WorkBufferSize = size == 0 ? kDefaultWorkBufferSize : size;
-  while (WorkBufferSize > 0) {
-    WorkBuffer = static_cast<char*>(Sys().Allocate(WorkBufferSize));
-    if (WorkBuffer) return 0;
-    WorkBufferSize /= 2;
-  }
-  PrintRaw(TextBytes(Text::kWorkBufferError));
-  return -1;
+WorkBuffer::~WorkBuffer() {
+  if (data_) Sys().Release(data_);
 }
 
-void FreeWorkBuffer() {
-  if (WorkBuffer) Sys().Release(WorkBuffer);
-  WorkBuffer = nullptr;
+bool WorkBuffer::Allocate(uint32_t size) {
+  if (data_) Sys().Release(data_);
+  data_ = nullptr;
+  size_ = size == 0 ? kDefaultWorkBufferSize : size;
+  while (size_ > 0) {
+    data_ = static_cast<char*>(Sys().Allocate(size_));
+    if (data_) return true;
+    size_ /= 2;
+  }
+  PrintRaw(TextBytes(Text::kWorkBufferError));
+  return false;
 }
 
 }  // namespace zolt

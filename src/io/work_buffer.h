@@ -1,6 +1,6 @@
-// The work buffer: one process-wide block shared by the plain copy, merge
-// and split, allocated once per job. It bounds the chunks of split's line
-// and pattern modes; bulk data moves through the streams' own blocks.
+// The work buffer: the block of memory the plain copy, merge and split take
+// at their start. It bounds the chunks of split's line and pattern modes;
+// bulk data moves through the streams' own blocks.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +10,25 @@ namespace zolt {
 // Size asked for when the caller passes 0.
 constexpr uint32_t kDefaultWorkBufferSize = 16384;
 
-extern char* WorkBuffer;
-extern uint32_t WorkBufferSize;
+class WorkBuffer {
+ public:
+  WorkBuffer() = default;
+  ~WorkBuffer();
+  WorkBuffer(const WorkBuffer&) = delete;
+  WorkBuffer& operator=(const WorkBuffer&) = delete;
 
-// Allocates `size` bytes (0: the default), halving the size while the
-// allocation fails. Returns 0, or -1 after printing the allocation message
-// (without a newline) when not even one byte could be had.
-int AllocWorkBuffer(uint32_t size);
-// Releases the work buffer if one is allocated.
-void FreeWorkBuffer();
+  // Allocates `size` bytes (0: the default), halving the size while the
+  // allocation fails. False after printing the allocation message (without
+  // a newline) when not even one byte could be had.
+  bool Allocate(uint32_t size = 0);
+
+  char* data() const { return data_; }
+  // Bytes allocated: the size asked for, or a power-of-two fraction of it.
+  uint32_t size() const { return size_; }
+
+ private:
+  char* data_ = nullptr;
+  uint32_t size_ = 0;
+};
 
 }  // namespace zolt

@@ -86,7 +86,8 @@ int MergeRunAfterScan(MergeScan* scan) {
     PrintMessage(Text::kTooFewParameters);
     return -1;
   }
-  if (AllocWorkBuffer(0) != 0) return -1;
+  WorkBuffer work;
+  if (!work.Allocate()) return -1;
 
   MergeRun run;
   run.to_file = to_file;
@@ -94,11 +95,10 @@ int MergeRunAfterScan(MergeScan* scan) {
     if (!OpenMergeOutput(&run.out, scan->output, scan->append)) {
       PrintMessage(Text::kCannotOpen, scan->output);
       if (scan->wildcard.present) FreeWildcardList(&scan->wildcard, true);
-      FreeWorkBuffer();
       return -1;
     }
     PrintFormat(Text::kMergingTo, scan->output.c_str());
-    PrintFormat(Text::kBufferSize, static_cast<unsigned>(WorkBufferSize));
+    PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
   } else {
     Sys().SetBinaryMode(kStdout, true);
     AttachOutput(&run.out, kStdout, false, "stdout");
@@ -118,7 +118,6 @@ int MergeRunAfterScan(MergeScan* scan) {
     StampOutput(run, scan->output);
   }
   Sys().SetBinaryMode(kStdout, false);
-  FreeWorkBuffer();
   if (!written || run.out.failed) return -1;
   return run.input_failed || scan->missing > 0 ? -1 : 0;
 }
@@ -132,7 +131,6 @@ int Merge(int argc, char** argv) {
     if (MergeArgs(argc - 1, argv + 1, &scan) == -1) return -1;
     return MergeRunAfterScan(&scan);
   } catch (const std::bad_alloc&) {
-    FreeWorkBuffer();
     PrintMessage(Text::kMemoryError);
     return -1;
   }

@@ -1,9 +1,9 @@
 #include "merge/merge_args.h"
 
+#include "io/stream.h"
 #include "merge/list_file.h"
 #include "support/messages.h"
 #include "support/sjis.h"
-#include "io/stream.h"
 #include "support/wildcard_match.h"
 
 namespace zolt {

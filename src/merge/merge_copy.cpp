@@ -1,5 +1,6 @@
 #include "merge/merge_copy.h"
 
+#include "io/copy.h"
 #include "support/messages.h"
 
 namespace zolt {
@@ -46,30 +47,10 @@ bool OpenMergeOutput(OutStream* out, const std::string& name, bool append) {
 
 bool CopyInput(InStream* in, MergeRun* run, const std::string& name) {
   if (run->show_names) PrintRaw(name);
-  unsigned long long count = 0;
-  // Between regular files the system copies the data itself; anything else,
-  // and whatever that copy leaves, moves in whole blocks from the input
-  // stream's buffer.
-  bool files = in->pos == in->end && Sys().IdentifyDescriptor(in->fd).regular &&
-               Sys().IdentifyDescriptor(run->out.fd).regular;
-  if (files && FlushOutput(&run->out)) {
-    for (;;) {
-      int64_t n = Sys().CopyFileData(in->fd, run->out.fd, size_t{1} << 30);
-      if (n <= 0) {
-        if (n == 0) in->eof = true;
-        break;
-      }
-      count += static_cast<unsigned long long>(n);
-    }
-  }
-  while (FillInput(in) > 0) {
-    size_t n = in->end - in->pos;
-    WriteBytes(&run->out, in->buffer.data() + in->pos, n);
-    in->pos = in->end;
-    EndOfBlock(&run->out);
-    if (run->out.failed) break;
-    count += n;
-  }
+  // Between regular files the system copies the data itself.
+  bool files =
+      Sys().IdentifyDescriptor(in->fd).regular && Sys().IdentifyDescriptor(run->out.fd).regular;
+  unsigned long long count = CopyStream(in, &run->out, files);
   if (run->out.failed || in->error) {
     // The progress line is left unfinished; the failure is reported on a
     // line of its own.

@@ -166,8 +166,9 @@ int Split(int argc, char** argv) {
     return fail();
   }
 
-  if (AllocWorkBuffer(0) != 0) return fail();
-  PrintFormat(Text::kBufferSize, static_cast<unsigned>(WorkBufferSize));
+  WorkBuffer work;
+  if (!work.Allocate()) return fail();
+  PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
   char grouped[32];
   CommaFormat(size, grouped, sizeof grouped);
   PrintFormat(Text::kSplitting, input_name.c_str(), grouped);
@@ -181,7 +182,7 @@ int Split(int argc, char** argv) {
 
   bool ok;
   if (options.line_mode) {
-    ok = SplitByLines(&input.stream, prefix, base, options.n1, pattern.get());
+    ok = SplitByLines(&input.stream, work, prefix, base, options.n1, pattern.get());
   } else {
     uint64_t rest = static_cast<uint64_t>(size) % piece_size;
     ok = SplitBySize(&input.stream, prefix, base, piece_size, full, rest);
@@ -191,7 +192,6 @@ int Split(int argc, char** argv) {
     ok = false;
   }
 
-  FreeWorkBuffer();
   ReleaseInput(&input);
   return ok ? 0 : -1;
 }

@@ -21,8 +21,8 @@ namespace {
 // two; a last line without LF stays in the piece before it. The chunks
 // matter only after the n1-th LF of a piece; up to it the input is copied
 // in runs straight from the input buffer.
-bool SplitByLineCount(InStream* input, const std::string& prefix, const std::string& base,
-                      int64_t n1) {
+bool SplitByLineCount(InStream* input, const WorkBuffer& work, const std::string& prefix,
+                      const std::string& base, int64_t n1) {
   int number = 0;
   std::string name = PieceName(prefix, base, number);
   OutStream piece;
@@ -60,10 +60,10 @@ bool SplitByLineCount(InStream* input, const std::string& prefix, const std::str
       if (!WritePieceBytes(&piece, name, start, static_cast<size_t>(p - start))) return false;
       continue;
     }
-    int64_t size = ReadLine(input, WorkBuffer, WorkBufferSize);
+    int64_t size = ReadLine(input, work.data(), work.size());
     if (size < 0) break;
-    bool ends_line = WorkBuffer[size - 1] == '\n';
-    bool goes_on = ends_line || static_cast<uint64_t>(size) + 1 == WorkBufferSize;
+    bool ends_line = work.data()[size - 1] == '\n';
+    bool goes_on = ends_line || static_cast<uint64_t>(size) + 1 == work.size();
     if (goes_on) {
       if (!ClosePiece(&piece, name)) return false;
       number += 1;
@@ -75,7 +75,7 @@ bool SplitByLineCount(InStream* input, const std::string& prefix, const std::str
       if (!CreatePiece(&piece, name)) return false;
       count = ends_line ? 1 : 0;
     }
-    if (!WritePieceBytes(&piece, name, WorkBuffer, static_cast<size_t>(size))) return false;
+    if (!WritePieceBytes(&piece, name, work.data(), static_cast<size_t>(size))) return false;
   }
   return ClosePiece(&piece, name);
 }
@@ -138,11 +138,12 @@ bool OutOfMemory(PatternCut* cut) {
 // it is (that byte is NUL during the search), and such chunks that stay in
 // the current piece are written in runs; a chunk that reaches the end of the
 // buffered input is read into the work buffer instead.
-bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern) {
+bool SplitByPattern(PatternCut* cut, const WorkBuffer& work, int64_t n1,
+                    const CompiledPattern& pattern) {
   InStream* input = cut->input;
   cut->name = PieceName(cut->prefix, cut->base, cut->number);
   if (!CreatePiece(&cut->piece, cut->name)) return false;
-  const size_t limit = WorkBufferSize > 0 ? WorkBufferSize - 1 : 0;  // bytes of one chunk
+  const size_t limit = work.size() > 0 ? work.size() - 1 : 0;  // bytes of one chunk
   bool first = true;
   for (;;) {
     if (input->pos == input->end) {
@@ -164,9 +165,9 @@ bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern)
       start[size] = after;
     } else {
       if (!FlushRun(cut)) return false;
-      int64_t n = ReadLine(input, WorkBuffer, WorkBufferSize);
+      int64_t n = ReadLine(input, work.data(), work.size());
       if (n < 0) break;
-      chunk = WorkBuffer;
+      chunk = work.data();
       size = static_cast<size_t>(n);
       if (!first) found = SearchChunk(pattern, chunk);
     }
@@ -192,14 +193,14 @@ bool SplitByPattern(PatternCut* cut, int64_t n1, const CompiledPattern& pattern)
 
 }  // namespace
 
-bool SplitByLines(InStream* input, const std::string& prefix, const std::string& base, int64_t n1,
-                  const CompiledPattern* pattern) {
-  if (!pattern) return SplitByLineCount(input, prefix, base, n1);
+bool SplitByLines(InStream* input, const WorkBuffer& work, const std::string& prefix,
+                  const std::string& base, int64_t n1, const CompiledPattern* pattern) {
+  if (!pattern) return SplitByLineCount(input, work, prefix, base, n1);
   PatternCut cut;
   cut.input = input;
   cut.prefix = prefix;
   cut.base = base;
-  return SplitByPattern(&cut, n1, *pattern);
+  return SplitByPattern(&cut, work, n1, *pattern);
 }
 
 }  // namespace zolt

@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <string>
 
-#include "pattern/pattern.h"
 #include "io/stream.h"
+#include "io/work_buffer.h"
+#include "pattern/pattern.h"
 
 namespace zolt {
 
 // Reads the input in chunks (a line through its LF, at most
-// WorkBufferSize - 1 bytes) and writes them to numbered pieces. Without a
+// work.size() - 1 bytes) and writes them to numbered pieces. Without a
 // pattern (null) a piece holds n1 complete lines and the next piece starts
 // with the first chunk of the next line; with one, a new piece starts at
 // every n1-th matching chunk after the first chunk of the input (the
@@ -20,7 +21,7 @@ namespace zolt {
 // Returns false after reporting a piece that could not be created or
 // written, piece numbers used up, or a search that ran out of memory (the
 // rest of the input is not written).
-bool SplitByLines(InStream* input, const std::string& prefix, const std::string& base, int64_t n1,
-                  const CompiledPattern* pattern);
+bool SplitByLines(InStream* input, const WorkBuffer& work, const std::string& prefix,
+                  const std::string& base, int64_t n1, const CompiledPattern* pattern);
 
 }  // namespace zolt

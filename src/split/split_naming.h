@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "support/platform.h"
 #include "io/stream.h"
+#include "support/platform.h"
 
 namespace zolt {
 

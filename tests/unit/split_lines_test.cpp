@@ -20,12 +20,12 @@ std::vector<std::string> CutLines(const std::string& data, int64_t n1, uint32_t 
   fake.disk["in"] = data;
   SetPieceDigits(2);
   KeepMatchLine = true;
-  EXPECT_EQ(AllocWorkBuffer(buffer), 0);
+  WorkBuffer work;
+  EXPECT_TRUE(work.Allocate(buffer));
   InStream in;
   EXPECT_TRUE(OpenInput(&in, "in"));
-  EXPECT_TRUE(SplitByLines(&in, "", "p", n1, nullptr));
+  EXPECT_TRUE(SplitByLines(&in, work, "", "p", n1, nullptr));
   CloseInput(&in);
-  FreeWorkBuffer();
   std::vector<std::string> pieces;
   for (int n = 0; fake.disk.count(PieceName("", "p", n)); ++n)
     pieces.push_back(fake.disk[PieceName("", "p", n)]);

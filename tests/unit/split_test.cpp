@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "io/stream.h"
 #include "io/work_buffer.h"
 #include "split/split_lines.h"
 #include "split/split_naming.h"
 #include "split/split_size.h"
 #include "support/sjis.h"
-#include "io/stream.h"
 #include "unit/fake_platform.h"
 
 namespace zolt {
@@ -323,10 +323,10 @@ std::vector<std::string> CutByLines(std::mt19937& rng, const std::string& data, 
     AttachInput(&in, fake.AddInput(data), true);
     SetPieceDigits(3);
     KeepMatchLine = keep;
-    EXPECT_EQ(AllocWorkBuffer(buffer), 0);
+    WorkBuffer work;
+    EXPECT_TRUE(work.Allocate(buffer));
     PatternHandle compiled = pattern ? CompileOnce(pattern) : nullptr;
-    EXPECT_TRUE(SplitByLines(&in, dir.str() + kPathSeparator, "p", n1, compiled.get()));
-    FreeWorkBuffer();
+    EXPECT_TRUE(SplitByLines(&in, work, dir.str() + kPathSeparator, "p", n1, compiled.get()));
     SetPieceDigits(2);
     KeepMatchLine = true;
     CloseInput(&in);

@@ -76,19 +76,19 @@ TEST(OutStream, BlocksLargerThanTheBufferGoStraightThrough) {
 TEST(WorkBuffer, HalvesUntilAnAllocationSucceeds) {
   FakePlatform fake;
   fake.largest_allocation = 5000;
-  ASSERT_EQ(AllocWorkBuffer(0), 0);
-  EXPECT_EQ(WorkBufferSize, 4096u);
-  FreeWorkBuffer();
+  WorkBuffer work;
+  ASSERT_TRUE(work.Allocate());
+  EXPECT_EQ(work.size(), 4096u);
   EXPECT_EQ(fake.err, "");
 }
 
 TEST(WorkBuffer, NoMemoryAtAllPrintsTheMessageWithoutNewline) {
   FakePlatform fake;
   fake.largest_allocation = 0;
-  EXPECT_EQ(AllocWorkBuffer(0), -1);
-  EXPECT_EQ(WorkBufferSize, 0u);
+  WorkBuffer work;
+  EXPECT_FALSE(work.Allocate());
+  EXPECT_EQ(work.size(), 0u);
   EXPECT_EQ(fake.err, "global buf memory allocate error!");
-  FreeWorkBuffer();
 }
 
 }  // namespace

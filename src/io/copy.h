@@ -1,0 +1,17 @@
+// Copying the rest of an input stream to an output stream.
+#pragma once
+
+#include <cstdint>
+
+#include "io/stream.h"
+
+namespace zolt {
+
+// Copies the rest of `in` to `out` and returns the bytes copied. With
+// `in_kernel` the system copies the data itself where it can (from a file);
+// whatever it leaves moves in whole blocks of the input's buffer, written at
+// once on a terminal. Stops at the end of the input, a read error
+// (in->error) or a write failure (out->failed).
+uint64_t CopyStream(InStream* in, OutStream* out, bool in_kernel);
+
+}  // namespace zolt
