@@ -14,17 +14,19 @@ namespace zolt {
 
 constexpr size_t kMaskChunk = 64;
 
-// Mask of the bytes b of p[0..63] with lo <= b <= hi; needs 0 < lo <= hi < 0xFF.
-inline uint64_t RangeMask(const unsigned char* p, unsigned char lo, unsigned char hi) {
+// Mask of the bytes b of p[0..63] with lo <= (b ^ flip) <= hi; needs
+// 0 < lo <= hi < 0xFF.
+inline uint64_t RangeMask(const unsigned char* p, unsigned char lo, unsigned char hi,
+                          unsigned char flip = 0) {
 #if defined(__SSE2__)
-  // Flipping the top bit turns unsigned order into signed order.
-  const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+  // Flipping the top bit as well turns unsigned order into signed order.
+  const __m128i flips = _mm_set1_epi8(static_cast<char>(flip ^ 0x80));
   const __m128i below = _mm_set1_epi8(static_cast<char>((lo - 1) ^ 0x80));
   const __m128i above = _mm_set1_epi8(static_cast<char>((hi + 1) ^ 0x80));
   uint64_t mask = 0;
   for (int k = 0; k < 4; ++k) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-    v = _mm_xor_si128(v, flip);
+    v = _mm_xor_si128(v, flips);
     __m128i in = _mm_and_si128(_mm_cmpgt_epi8(v, below), _mm_cmplt_epi8(v, above));
     mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(in)) & 0xFFFF)
             << (16 * k);
@@ -33,7 +35,8 @@ inline uint64_t RangeMask(const unsigned char* p, unsigned char lo, unsigned cha
 #else
   uint64_t mask = 0;
   for (size_t i = 0; i < kMaskChunk; ++i) {
-    mask |= static_cast<uint64_t>(p[i] >= lo && p[i] <= hi) << i;
+    unsigned char b = p[i] ^ flip;
+    mask |= static_cast<uint64_t>(b >= lo && b <= hi) << i;
   }
   return mask;
 #endif
@@ -79,6 +82,59 @@ inline uint64_t BelowMask(const unsigned char* p, size_t n, unsigned char limit)
   return mask;
 }
 
+// The last byte of [begin, end) equal to `a` or `b`, or nullptr when there
+// is none; looks at 16 bytes a step from the end.
+inline const char* FindLastOfTwo(const char* begin, const char* end, char a, char b) {
+#if defined(__SSE2__)
+  const __m128i want_a = _mm_set1_epi8(a);
+  const __m128i want_b = _mm_set1_epi8(b);
+  for (; end - begin >= 16; end -= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+    __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, want_a), _mm_cmpeq_epi8(v, want_b));
+    auto bits = static_cast<uint32_t>(_mm_movemask_epi8(hit));
+    if (bits != 0) return end - 16 + (31 - std::countl_zero(bits));
+  }
+#endif
+  while (end > begin) {
+    --end;
+    if (*end == a || *end == b) return end;
+  }
+  return nullptr;
+}
+
+// Whether a and b agree on their first n bytes once a-z are taken for A-Z.
+inline bool SameIgnoringCase(const char* a, const char* b, size_t n) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Two bytes differ only in case when they differ in bit 0x20 alone and
+  // that bit set makes a small letter (compared in signed order, the top bit
+  // flipped).
+  const __m128i bit = _mm_set1_epi8(0x20);
+  const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i below = _mm_set1_epi8(static_cast<char>(('a' - 1) ^ 0x80));
+  const __m128i above = _mm_set1_epi8(static_cast<char>(('z' + 1) ^ 0x80));
+  for (; n - i >= 16; i += 16) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    __m128i diff = _mm_xor_si128(x, y);
+    __m128i same = _mm_cmpeq_epi8(diff, _mm_setzero_si128());
+    if (_mm_movemask_epi8(same) == 0xFFFF) continue;
+    __m128i small = _mm_xor_si128(_mm_or_si128(x, bit), flip);
+    __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(small, below), _mm_cmplt_epi8(small, above));
+    same = _mm_or_si128(same, _mm_and_si128(_mm_cmpeq_epi8(diff, bit), letter));
+    if (_mm_movemask_epi8(same) != 0xFFFF) return false;
+  }
+#endif
+  auto upper = [](char c) {
+    auto u = static_cast<unsigned>(static_cast<unsigned char>(c));
+    return u - 'a' < 26 ? u - 0x20 : u;
+  };
+  for (; i < n; ++i) {
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
+}
+
 // XORs `bits` into each byte of p[0..63] whose bit is set in `mask`.
 inline void FlipMaskedBytes(unsigned char* p, uint64_t mask, unsigned char bits) {
 #if defined(__SSE2__)
@@ -98,9 +154,11 @@ inline void FlipMaskedBytes(unsigned char* p, uint64_t mask, unsigned char bits)
 #endif
 }
 
-// Mask of the bytes that can open a Shift-JIS double-byte character.
+// Mask of the bytes that can open a Shift-JIS double-byte character. With
+// bit 0x20 flipped, the lead ranges 0x81-0x9F and 0xE0-0xFC become the one
+// range 0xA1-0xDC.
 inline uint64_t LeadMask(const unsigned char* p) {
-  return RangeMask(p, 0x81, 0x9F) | RangeMask(p, 0xE0, 0xFC);
+  return RangeMask(p, 0xA1, 0xDC, 0x20);
 }
 
 // From the lead mask of a chunk, the bytes outside the lead range that are
