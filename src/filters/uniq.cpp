@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "front/parse_switch.h"
+#include "support/byte_masks.h"
 #include "support/messages.h"
 #include "support/platform.h"
 
@@ -81,6 +82,47 @@ void EndLine(UniqState* state, OutStream* out) {
   state->differs = false;
 }
 
+// A line held as a place in memory: the stored previous line, or a line of
+// the current block.
+struct Line {
+  const char* text;
+  size_t size;
+};
+
+// Whether two lines of `size` bytes each are equal under the comparison.
+bool SameLine(const char* a, const char* b, size_t size, bool fold) {
+  return fold ? SameIgnoringCase(a, b, size) : std::memcmp(a, b, size) == 0;
+}
+
+// Takes the lines that end in [p, end), each compared with the one before it
+// (`previous`, which ends as the last of them). Runs of lines that stay are
+// written straight from the block. Returns where the last line ends.
+const char* WholeLines(bool fold, const char* p, const char* end, OutStream* out, Line* previous) {
+  const char* unwritten = p;
+  while (const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p))) {
+    const char* next = static_cast<const char*>(lf) + 1;
+    Line line = {p, static_cast<size_t>(next - p)};
+    // Equal lines have equal lengths, so most lines need no comparison.
+    if (line.size == previous->size && SameLine(line.text, previous->text, line.size, fold)) {
+      if (p > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(p - unwritten));
+      unwritten = next;
+    }
+    *previous = line;
+    p = next;
+  }
+  if (p > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(p - unwritten));
+  return p;
+}
+
+// Stores `line` as the previous line. False (message printed) when memory
+// is short; nothing of a current line may be held.
+bool StoreLine(UniqState* state, Line line) {
+  if (!Reserve(state, line.size)) return false;
+  std::memcpy(state->line, line.text, line.size);
+  state->length = line.size;
+  return true;
+}
+
 }  // namespace
 
 bool UniqStart(UniqState* state, bool fold) {
@@ -92,14 +134,20 @@ bool UniqStart(UniqState* state, bool fold) {
 bool UniqBlock(UniqState* state, const char* data, size_t size, OutStream* out) {
   const char* p = data;
   const char* end = data + size;
-  while (p < end) {
-    const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+  // First the end of a line that earlier blocks began.
+  if (state->seen > 0) {
+    const void* lf = std::memchr(p, '\n', size);
     const char* stop = lf ? static_cast<const char*>(lf) + 1 : end;
     if (!TakeBytes(state, p, static_cast<size_t>(stop - p), out)) return false;
-    if (lf) EndLine(state, out);
+    if (!lf) return true;
+    EndLine(state, out);
     p = stop;
   }
-  return true;
+  Line previous = {state->line, state->length};
+  p = WholeLines(state->fold, p, end, out, &previous);
+  if (previous.text != state->line && !StoreLine(state, previous)) return false;
+  // A line that the next block ends.
+  return p == end || TakeBytes(state, p, static_cast<size_t>(end - p), out);
 }
 
 void UniqFinish(UniqState* state, OutStream* out) {
