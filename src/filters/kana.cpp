@@ -1,8 +1,12 @@
 #include "filters/kana.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 
+#include "filters/output_room.h"
 #include "support/byte_masks.h"
 #include "support/sjis.h"
 
@@ -28,38 +32,71 @@ constexpr unsigned kFullVoicedMark = 0x814A;      // ゛
 constexpr unsigned kFullSemiVoicedMark = 0x814B;  // ゜
 
 // ｶ to ﾄ and ﾊ to ﾎ have a voiced form (second byte + 1).
-bool HasVoiced(unsigned char k) {
+constexpr bool HasVoiced(unsigned char k) {
   return (k >= 0xB6 && k <= 0xC4) || (k >= 0xCA && k <= 0xCE);
 }
 // ﾊ to ﾎ have a semi-voiced form (second byte + 2).
-bool HasSemiVoiced(unsigned char k) {
+constexpr bool HasSemiVoiced(unsigned char k) {
   return k >= 0xCA && k <= 0xCE;
 }
 
-// Writes the held-back katakana `k` followed by the byte `b`. Returns true
-// when `b` was a sound mark and has been used up with it.
+// What a katakana and the byte after it become: one or two full-width
+// characters (2 or 4 bytes; the unused bytes are zero).
+struct Converted {
+  char bytes[4];
+  unsigned char size;
+};
+
+// The byte after a katakana: 0 for no sound mark, 1 for ﾞ, 2 for ﾟ.
+constexpr unsigned MarkIndex(unsigned char b) {
+  unsigned d = b - 0xDDu;
+  return d * (d < 3);
+}
+
+// The conversion of katakana `k` followed by mark `mark` (a MarkIndex).
+constexpr Converted Convert(unsigned char k, unsigned mark) {
+  unsigned full = kTable[k - 0xA1];
+  unsigned second = 0;
+  if (mark == 1) {
+    if (HasVoiced(k))
+      full += 1;
+    else
+      second = kFullVoicedMark;
+  } else if (mark == 2) {
+    if (HasSemiVoiced(k))
+      full += 2;
+    else
+      second = kFullSemiVoicedMark;
+  }
+  Converted c = {{static_cast<char>(full >> 8), static_cast<char>(full & 0xFF),
+                  static_cast<char>(second >> 8), static_cast<char>(second & 0xFF)},
+                 static_cast<unsigned char>(second ? 4 : 2)};
+  return c;
+}
+
+// Every katakana 0xA1-0xDE with every MarkIndex.
+constexpr auto kConverted = [] {
+  std::array<std::array<Converted, 3>, std::size(kTable)> table{};
+  for (unsigned i = 0; i < table.size(); ++i) {
+    for (unsigned mark = 0; mark < 3; ++mark) table[i][mark] = Convert(0xA1 + i, mark);
+  }
+  return table;
+}();
+
+// Stores katakana `k` as converted with the byte `b` after it at `at`, four
+// bytes whatever the size; returns the size.
+size_t StoreKana(unsigned char k, unsigned char b, char* at) {
+  const Converted& c = kConverted[k - 0xA1][MarkIndex(b)];
+  std::memcpy(at, c.bytes, sizeof c.bytes);
+  return c.size;
+}
+
+// Writes the held-back katakana `k` as converted with the byte `b` after it.
+// Returns true when `b` was a sound mark and has been used up with it.
 bool PutKana(unsigned char k, unsigned char b, OutStream* out) {
-  unsigned full = KanaTable(k);
-  if (b == kVoicedMark) {
-    if (HasVoiced(k)) {
-      PutDoubleByte(full + 1, out);
-    } else {
-      PutDoubleByte(full, out);
-      PutDoubleByte(kFullVoicedMark, out);
-    }
-    return true;
-  }
-  if (b == kSemiVoicedMark) {
-    if (HasSemiVoiced(k)) {
-      PutDoubleByte(full + 2, out);
-    } else {
-      PutDoubleByte(full, out);
-      PutDoubleByte(kFullSemiVoicedMark, out);
-    }
-    return true;
-  }
-  PutDoubleByte(full, out);
-  return false;
+  const Converted& c = kConverted[k - 0xA1][MarkIndex(b)];
+  WriteBytes(out, c.bytes, c.size);
+  return MarkIndex(b) != 0;
 }
 
 }  // namespace
@@ -74,6 +111,34 @@ void PutDoubleByte(unsigned code, OutStream* out) {
 }
 
 namespace {
+
+// Converts the katakana at q and those that directly follow it, as long as
+// they start before `limit` (at most a chunk after q); each looks at the
+// byte after it, which must exist. Returns the position after the last byte
+// used.
+const char* ConvertRun(const char* q, const char* limit, OutStream* out) {
+  char* o = OutputRoom(out, 4 * kMaskChunk);
+  if (!o) {
+    do {
+      q += 1 + PutKana(static_cast<unsigned char>(*q), static_cast<unsigned char>(q[1]), out);
+    } while (q < limit && IsHalfKana(static_cast<unsigned char>(*q)));
+    return q;
+  }
+  do {
+    auto k = static_cast<unsigned char>(*q);
+    auto b = static_cast<unsigned char>(q[1]);
+    o += StoreKana(k, b, o);
+    q += 1 + (MarkIndex(b) != 0);
+  } while (q < limit && IsHalfKana(static_cast<unsigned char>(*q)));
+  OutputDone(out, o);
+  return q;
+}
+
+// The mask of chunk bits n and above (all for n <= 0, none for n >= 64).
+uint64_t BitsFrom(ptrdiff_t n) {
+  if (n <= 0) return ~uint64_t{0};
+  return n >= 64 ? 0 : ~uint64_t{0} << n;
+}
 
 // Converts [p, end) one character at a time; p starts a character unless
 // state->partner_next says it is the partner of a lead byte.
@@ -132,13 +197,13 @@ void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) 
   for (; end - p > static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
     uint64_t kana = RangeMask(bytes, 0xA1, 0xDE) & ~TrailMask(LeadMask(bytes), &carry);
-    for (; kana != 0; kana &= kana - 1) {
+    kana &= BitsFrom(copied - p);  // a sound mark folded at the end of the last chunk
+    while (kana != 0) {
       const char* q = p + std::countr_zero(kana);
-      if (q < copied) continue;  // a sound mark already folded
       if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
-      // q + 1 < end: the loop leaves more than a chunk.
-      copied = q + 1;
-      if (PutKana(static_cast<unsigned char>(*q), static_cast<unsigned char>(q[1]), out)) ++copied;
+      // The loop leaves more than a chunk: a byte follows each katakana.
+      copied = ConvertRun(q, p + kMaskChunk, out);
+      kana &= BitsFrom(copied - p);
     }
   }
   if (copied < p) WriteBytes(out, copied, static_cast<size_t>(p - copied));
