@@ -1,5 +1,6 @@
 #include "filters/kana.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -49,7 +50,8 @@ struct Converted {
 
 // The byte after a katakana: 0 for no sound mark, 1 for ﾞ, 2 for ﾟ.
 constexpr unsigned MarkIndex(unsigned char b) {
-  unsigned d = b - 0xDDu;
+  static_assert(kSemiVoicedMark == kVoicedMark + 1);
+  unsigned d = b - (kVoicedMark - 1u);
   return d * (d < 3);
 }
 
@@ -112,32 +114,38 @@ void PutDoubleByte(unsigned code, OutStream* out) {
 
 namespace {
 
-// Converts the katakana at q and those that directly follow it, as long as
-// they start before `limit` (at most a chunk after q); each looks at the
-// byte after it, which must exist. Returns the position after the last byte
-// used.
-const char* ConvertRun(const char* q, const char* limit, OutStream* out) {
-  char* o = OutputRoom(out, 4 * kMaskChunk);
-  if (!o) {
-    do {
-      q += 1 + PutKana(static_cast<unsigned char>(*q), static_cast<unsigned char>(q[1]), out);
-    } while (q < limit && IsHalfKana(static_cast<unsigned char>(*q)));
-    return q;
-  }
-  do {
-    auto k = static_cast<unsigned char>(*q);
-    auto b = static_cast<unsigned char>(q[1]);
-    o += StoreKana(k, b, o);
-    q += 1 + (MarkIndex(b) != 0);
-  } while (q < limit && IsHalfKana(static_cast<unsigned char>(*q)));
-  OutputDone(out, o);
-  return q;
+// The mask of chunk bits n and above, n from 0 to 65 (none from 64 on).
+uint64_t BitsFrom(ptrdiff_t n) {
+  return n >= 64 ? 0 : ~uint64_t{0} << n;
 }
 
-// The mask of chunk bits n and above (all for n <= 0, none for n >= 64).
-uint64_t BitsFrom(ptrdiff_t n) {
-  if (n <= 0) return ~uint64_t{0};
-  return n >= 64 ? 0 : ~uint64_t{0} << n;
+// Writes the chunk at p (128 bytes after it readable) from `copied` (p or
+// p + 1) on, at o, with its katakana converted: `kana` marks those that are
+// not second bytes. Whole chunks of bytes are stored from `copied` before
+// each katakana, and the stores after them replace what is not kept.
+// Returns where the output ends and sets *copied past the last byte used
+// (a sound mark after the chunk's last byte included).
+char* KanaChunk(const char* p, uint64_t kana, const char** copied, char* o) {
+  // Bit i: byte i + 1 is a sound mark, which a katakana at i folds in.
+  uint64_t mark_next =
+      RangeMask(reinterpret_cast<const unsigned char*>(p + 1), kVoicedMark, kSemiVoicedMark);
+  const char* from = *copied;
+  for (kana &= BitsFrom(from - p); kana != 0;) {
+    int at = std::countr_zero(kana);
+    // This katakana's bit goes, and the bit of a sound mark folded into it
+    // (none for a mark after byte 63).
+    uint64_t bit = uint64_t{1} << at;
+    kana &= ~(bit | (mark_next & bit) << 1);
+    const char* q = p + at;
+    std::memcpy(o, from, kMaskChunk);
+    o += q - from;
+    o += StoreKana(static_cast<unsigned char>(*q), static_cast<unsigned char>(q[1]), o);
+    from = q + 1 + ((mark_next >> at) & 1);
+  }
+  std::memcpy(o, from, kMaskChunk);
+  ptrdiff_t rest = std::max<ptrdiff_t>(p + kMaskChunk - from, 0);
+  *copied = from + rest;
+  return o + rest;
 }
 
 // Converts [p, end) one character at a time; p starts a character unless
@@ -189,24 +197,20 @@ void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) 
     state->kana = 0;
   }
   // Whole chunks: the katakana that are not second bytes are converted, the
-  // bytes between them copied as they are. `copied` is where the next
-  // unwritten byte is; it passes p when a sound mark after a chunk's last
-  // byte was folded.
+  // bytes between them copied as they are, straight into the output buffer.
+  // `copied` is where the next unwritten byte is: p, or p + 1 when a sound
+  // mark after the last chunk's last byte was folded.
   const char* copied = p;
   bool carry = false;
-  for (; end - p > static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+    // A chunk writes at most twice the 65 bytes it may use; stores reach a
+    // chunk further.
+    char* o = OutputRoom(out, 6 * kMaskChunk);
+    if (!o) break;
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
     uint64_t kana = RangeMask(bytes, 0xA1, 0xDE) & ~TrailMask(LeadMask(bytes), &carry);
-    kana &= BitsFrom(copied - p);  // a sound mark folded at the end of the last chunk
-    while (kana != 0) {
-      const char* q = p + std::countr_zero(kana);
-      if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
-      // The loop leaves more than a chunk: a byte follows each katakana.
-      copied = ConvertRun(q, p + kMaskChunk, out);
-      kana &= BitsFrom(copied - p);
-    }
+    OutputDone(out, KanaChunk(p, kana, &copied, o));
   }
-  if (copied < p) WriteBytes(out, copied, static_cast<size_t>(p - copied));
   if (copied > p) {
     p = copied;  // the folded mark started a character
   } else {
