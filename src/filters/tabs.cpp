@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "filters/output_room.h"
 #include "support/byte_masks.h"
 
 namespace zolt {
@@ -63,29 +64,78 @@ size_t ColumnAt(Origin* origin, const char* at, size_t width) {
   return column;
 }
 
-}  // namespace
+// Moves `origin` past the last newline byte in `newlines`, a mask over the
+// chunk at p; nothing when the mask is empty.
+void PassNewlines(const char* p, uint64_t newlines, Origin* origin) {
+  Origin after = {p + kMaskChunk - std::countl_zero(newlines), 0};
+  *origin = newlines != 0 ? after : *origin;
+}
 
-// Only TABs cut the block into runs, found 64 bytes at a time; the newline
-// bytes that set the column of a TAB back are looked for from the TAB
-// backwards, no further than the TAB before it.
-void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
-  const char* end = data + size;
-  const char* copied = data;  // the next byte to write
-  Origin origin = {data, static_cast<size_t>(state->column)};
-  const size_t width = static_cast<size_t>(state->width);
-  for (const char* p = data; p < end; p += kMaskChunk) {
+// Writes the chunk at p (128 bytes from p readable) at o with its TABs
+// expanded, the columns counted from `origin` (moved on to the last TAB or
+// newline byte). Whole chunks of bytes are stored before each TAB and at
+// the end; the stores after them replace what is not kept. Returns where
+// the output ends.
+char* TabChunk(const char* p, size_t width, Origin* origin, char* o) {
+  auto* bytes = reinterpret_cast<const unsigned char*>(p);
+  uint64_t tabs = EqualMask(bytes, kMaskChunk, '\t');
+  uint64_t newlines = EqualMask(bytes, kMaskChunk, '\n') | EqualMask(bytes, kMaskChunk, '\r');
+  const char* from = p;  // the next byte to write
+  for (; tabs != 0; tabs &= tabs - 1) {
+    int at = std::countr_zero(tabs);
+    uint64_t before = (uint64_t{1} << at) - 1;
+    PassNewlines(p, newlines & before, origin);
+    newlines &= ~before;
+    const char* tab = p + at;
+    size_t column = ModuloWidth(origin->column + static_cast<size_t>(tab - origin->at), width);
+    std::memcpy(o, from, kMaskChunk);
+    o += tab - from;
+    std::memcpy(o, kSpaces, sizeof kSpaces);
+    o += width - column;
+    from = tab + 1;
+    *origin = {from, 0};
+  }
+  PassNewlines(p, newlines, origin);
+  std::memcpy(o, from, kMaskChunk);
+  return o + (p + kMaskChunk - from);
+}
+
+// Writes [p, end) with its TABs expanded, from `origin`; the bytes are
+// written from p on. The newline bytes that set the column of a TAB back
+// are looked for from the TAB backwards, no further than the origin.
+void TabRest(const char* p, const char* end, size_t width, Origin* origin, OutStream* out) {
+  const char* copied = p;  // the next byte to write
+  for (; p < end; p += kMaskChunk) {
     size_t n = std::min(kMaskChunk, static_cast<size_t>(end - p));
     uint64_t tabs = EqualMask(reinterpret_cast<const unsigned char*>(p), n, '\t');
     for (; tabs != 0; tabs &= tabs - 1) {
       const char* tab = p + std::countr_zero(tabs);
-      size_t column = ColumnAt(&origin, tab, width);
+      size_t column = ColumnAt(origin, tab, width);
       if (tab > copied) WriteBytes(out, copied, static_cast<size_t>(tab - copied));
       PutSpaces(out, width - column);
       copied = tab + 1;
-      origin = {copied, 0};
+      *origin = {copied, 0};
     }
   }
   if (end > copied) WriteBytes(out, copied, static_cast<size_t>(end - copied));
+}
+
+}  // namespace
+
+// Chunks with more than a chunk after them are written straight into the
+// output buffer; the rest goes through TabRest.
+void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
+  const char* p = data;
+  const char* end = data + size;
+  Origin origin = {data, static_cast<size_t>(state->column)};
+  const size_t width = static_cast<size_t>(state->width);
+  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+    // Each byte of a chunk gives at most 8, then a chunk is stored.
+    char* o = OutputRoom(out, 9 * kMaskChunk);
+    if (!o) break;
+    OutputDone(out, TabChunk(p, width, &origin, o));
+  }
+  TabRest(p, end, width, &origin, out);
   state->column = static_cast<int>(ColumnAt(&origin, end, width));
 }
 
