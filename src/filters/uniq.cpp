@@ -1,6 +1,7 @@
 #include "filters/uniq.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "front/parse_switch.h"
@@ -95,23 +96,29 @@ bool SameLine(const char* a, const char* b, size_t size, bool fold) {
 }
 
 // Takes the lines that end in [p, end), each compared with the one before it
-// (`previous`, which ends as the last of them). Runs of lines that stay are
-// written straight from the block. Returns where the last line ends.
+// (`previous`, which ends as the last of them); the LFs are found 64 bytes
+// at a time. Runs of lines that stay are written straight from the block.
+// Returns where the last line ends.
 const char* WholeLines(bool fold, const char* p, const char* end, OutStream* out, Line* previous) {
   const char* unwritten = p;
-  while (const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p))) {
-    const char* next = static_cast<const char*>(lf) + 1;
-    Line line = {p, static_cast<size_t>(next - p)};
-    // Equal lines have equal lengths, so most lines need no comparison.
-    if (line.size == previous->size && SameLine(line.text, previous->text, line.size, fold)) {
-      if (p > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(p - unwritten));
-      unwritten = next;
+  const char* start = p;  // of the line being read
+  for (const char* chunk = p; chunk < end; chunk += kMaskChunk) {
+    size_t n = std::min(kMaskChunk, static_cast<size_t>(end - chunk));
+    uint64_t lfs = EqualMask(reinterpret_cast<const unsigned char*>(chunk), n, '\n');
+    for (; lfs != 0; lfs &= lfs - 1) {
+      const char* next = chunk + std::countr_zero(lfs) + 1;
+      Line line = {start, static_cast<size_t>(next - start)};
+      // Equal lines have equal lengths, so most lines need no comparison.
+      if (line.size == previous->size && SameLine(line.text, previous->text, line.size, fold)) {
+        if (start > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(start - unwritten));
+        unwritten = next;
+      }
+      *previous = line;
+      start = next;
     }
-    *previous = line;
-    p = next;
   }
-  if (p > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(p - unwritten));
-  return p;
+  if (start > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(start - unwritten));
+  return start;
 }
 
 // Stores `line` as the previous line. False (message printed) when memory
