@@ -19,8 +19,7 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
   for (; size - i >= kMaskChunk; i += kMaskChunk) {
     unsigned char* p = bytes + i;
     uint64_t trail = TrailMask(LeadMask(p), &carry);
-    uint64_t letters = RangeMask(p, from, from + 25) & ~trail;
-    FlipMaskedBytes(p, letters, 0x20);
+    FlipRangeExcept(p, from, from + 25, trail, 0x20);
   }
   // The rest, one character at a time.
   if (carry) ++i;
@@ -61,6 +60,7 @@ void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutS
   for (const char* p = data; p < end; p += kMaskChunk) {
     size_t n = std::min(kMaskChunk, static_cast<size_t>(end - p));
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
+    if (end - p > static_cast<ptrdiff_t>(kMaskChunk) && !HasStrayControl(bytes)) continue;
     uint64_t controls = BelowMask(bytes, n, 0x20) | EqualMask(bytes, n, 0x7F);
     uint64_t lfs = EqualMask(bytes, n, '\n');
     uint64_t drop = controls & ~lfs & ~EqualMask(bytes, n, '\t');

@@ -1,7 +1,11 @@
 #include "filters/kana.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 
 #include "support/byte_masks.h"
 #include "support/sjis.h"
@@ -28,38 +32,72 @@ constexpr unsigned kFullVoicedMark = 0x814A;      // ゛
 constexpr unsigned kFullSemiVoicedMark = 0x814B;  // ゜
 
 // ｶ to ﾄ and ﾊ to ﾎ have a voiced form (second byte + 1).
-bool HasVoiced(unsigned char k) {
+constexpr bool HasVoiced(unsigned char k) {
   return (k >= 0xB6 && k <= 0xC4) || (k >= 0xCA && k <= 0xCE);
 }
 // ﾊ to ﾎ have a semi-voiced form (second byte + 2).
-bool HasSemiVoiced(unsigned char k) {
+constexpr bool HasSemiVoiced(unsigned char k) {
   return k >= 0xCA && k <= 0xCE;
 }
 
-// Writes the held-back katakana `k` followed by the byte `b`. Returns true
-// when `b` was a sound mark and has been used up with it.
+// What a katakana and the byte after it become: one or two full-width
+// characters (2 or 4 bytes; the unused bytes are zero).
+struct Converted {
+  char bytes[4];
+  unsigned char size;
+};
+
+// The byte after a katakana: 0 for no sound mark, 1 for ﾞ, 2 for ﾟ.
+constexpr unsigned MarkIndex(unsigned char b) {
+  static_assert(kSemiVoicedMark == kVoicedMark + 1);
+  unsigned d = b - (kVoicedMark - 1u);
+  return d * (d < 3);
+}
+
+// The conversion of katakana `k` followed by mark `mark` (a MarkIndex).
+constexpr Converted Convert(unsigned char k, unsigned mark) {
+  unsigned full = kTable[k - 0xA1];
+  unsigned second = 0;
+  if (mark == 1) {
+    if (HasVoiced(k))
+      full += 1;
+    else
+      second = kFullVoicedMark;
+  } else if (mark == 2) {
+    if (HasSemiVoiced(k))
+      full += 2;
+    else
+      second = kFullSemiVoicedMark;
+  }
+  Converted c = {{static_cast<char>(full >> 8), static_cast<char>(full & 0xFF),
+                  static_cast<char>(second >> 8), static_cast<char>(second & 0xFF)},
+                 static_cast<unsigned char>(second ? 4 : 2)};
+  return c;
+}
+
+// Every katakana 0xA1-0xDE with every MarkIndex.
+constexpr auto kConverted = [] {
+  std::array<std::array<Converted, 3>, std::size(kTable)> table{};
+  for (unsigned i = 0; i < table.size(); ++i) {
+    for (unsigned mark = 0; mark < 3; ++mark) table[i][mark] = Convert(0xA1 + i, mark);
+  }
+  return table;
+}();
+
+// Stores katakana `k` as converted with the byte `b` after it at `at`, four
+// bytes whatever the size; returns the size.
+size_t StoreKana(unsigned char k, unsigned char b, char* at) {
+  const Converted& c = kConverted[k - 0xA1][MarkIndex(b)];
+  std::memcpy(at, c.bytes, sizeof c.bytes);
+  return c.size;
+}
+
+// Writes the held-back katakana `k` as converted with the byte `b` after it.
+// Returns true when `b` was a sound mark and has been used up with it.
 bool PutKana(unsigned char k, unsigned char b, OutStream* out) {
-  unsigned full = KanaTable(k);
-  if (b == kVoicedMark) {
-    if (HasVoiced(k)) {
-      PutDoubleByte(full + 1, out);
-    } else {
-      PutDoubleByte(full, out);
-      PutDoubleByte(kFullVoicedMark, out);
-    }
-    return true;
-  }
-  if (b == kSemiVoicedMark) {
-    if (HasSemiVoiced(k)) {
-      PutDoubleByte(full + 2, out);
-    } else {
-      PutDoubleByte(full, out);
-      PutDoubleByte(kFullSemiVoicedMark, out);
-    }
-    return true;
-  }
-  PutDoubleByte(full, out);
-  return false;
+  const Converted& c = kConverted[k - 0xA1][MarkIndex(b)];
+  WriteBytes(out, c.bytes, c.size);
+  return MarkIndex(b) != 0;
 }
 
 }  // namespace
@@ -74,6 +112,40 @@ void PutDoubleByte(unsigned code, OutStream* out) {
 }
 
 namespace {
+
+// The mask of chunk bits n and above, n from 0 to 65 (none from 64 on).
+uint64_t BitsFrom(ptrdiff_t n) {
+  return n >= 64 ? 0 : ~uint64_t{0} << n;
+}
+
+// Writes the chunk at p (128 bytes after it readable) from `copied` (p or
+// p + 1) on, at o, with its katakana converted: `kana` marks those that are
+// not second bytes. Whole chunks of bytes are stored from `copied` before
+// each katakana, and the stores after them replace what is not kept.
+// Returns where the output ends and sets *copied past the last byte used
+// (a sound mark after the chunk's last byte included).
+char* KanaChunk(const char* p, uint64_t kana, const char** copied, char* o) {
+  // Bit i: byte i + 1 is a sound mark, which a katakana at i folds in.
+  uint64_t mark_next =
+      RangeMask(reinterpret_cast<const unsigned char*>(p + 1), kVoicedMark, kSemiVoicedMark);
+  const char* from = *copied;
+  for (kana &= BitsFrom(from - p); kana != 0;) {
+    int at = std::countr_zero(kana);
+    // This katakana's bit goes, and the bit of a sound mark folded into it
+    // (none for a mark after byte 63).
+    uint64_t bit = uint64_t{1} << at;
+    kana &= ~(bit | (mark_next & bit) << 1);
+    const char* q = p + at;
+    std::memcpy(o, from, kMaskChunk);
+    o += q - from;
+    o += StoreKana(static_cast<unsigned char>(*q), static_cast<unsigned char>(q[1]), o);
+    from = q + 1 + ((mark_next >> at) & 1);
+  }
+  std::memcpy(o, from, kMaskChunk);
+  ptrdiff_t rest = std::max<ptrdiff_t>(p + kMaskChunk - from, 0);
+  *copied = from + rest;
+  return o + rest;
+}
 
 // Converts [p, end) one character at a time; p starts a character unless
 // state->partner_next says it is the partner of a lead byte.
@@ -124,24 +196,20 @@ void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) 
     state->kana = 0;
   }
   // Whole chunks: the katakana that are not second bytes are converted, the
-  // bytes between them copied as they are. `copied` is where the next
-  // unwritten byte is; it passes p when a sound mark after a chunk's last
-  // byte was folded.
+  // bytes between them copied as they are, straight into the output buffer.
+  // `copied` is where the next unwritten byte is: p, or p + 1 when a sound
+  // mark after the last chunk's last byte was folded.
   const char* copied = p;
   bool carry = false;
-  for (; end - p > static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+    // A chunk writes at most twice the 65 bytes it may use; stores reach a
+    // chunk further.
+    char* o = OutputRoom(out, 6 * kMaskChunk);
+    if (!o) break;
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
     uint64_t kana = RangeMask(bytes, 0xA1, 0xDE) & ~TrailMask(LeadMask(bytes), &carry);
-    for (; kana != 0; kana &= kana - 1) {
-      const char* q = p + std::countr_zero(kana);
-      if (q < copied) continue;  // a sound mark already folded
-      if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
-      // q + 1 < end: the loop leaves more than a chunk.
-      copied = q + 1;
-      if (PutKana(static_cast<unsigned char>(*q), static_cast<unsigned char>(q[1]), out)) ++copied;
-    }
+    OutputDone(out, KanaChunk(p, kana, &copied, o));
   }
-  if (copied < p) WriteBytes(out, copied, static_cast<size_t>(p - copied));
   if (copied > p) {
     p = copied;  // the folded mark started a character
   } else {

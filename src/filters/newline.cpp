@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "filters/filter_driver.h"
 #include "io/copy.h"
@@ -44,26 +45,25 @@ int PlainCopy(StreamPair* pair) {
   return 0;
 }
 
-// Newline rewriting over one block. Each CR or LF byte is kept (left in the
-// run of bytes copied as they are), dropped, or replaced by a newline; a run
-// is written in one piece when a byte in it must change. `type` is a newline
-// type (1, 2 or 4) or kJoin. `after_cr` says whether the previous block
-// ended with a CR, and is updated for the next one.
+// A block of input: the bytes around a range that its rules may look at.
+struct Block {
+  const char* data;
+  const char* end;
+};
+
+// `type` is a newline type (1, 2 or 4) or kJoin.
 constexpr int kJoin = 0;
 
-void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutStream* out) {
-  if (size == 0) return;
-  const char* end = data + size;
-  const char* p = data;
-  // An LF after the previous block's CR: that CR already made the newline
-  // (or, joining, the pair goes).
-  if (*after_cr && *p == '\n') ++p;
-  *after_cr = end[-1] == '\r';
+// Newline rewriting over [p, to) of `block`, looking at the bytes next to
+// each CR and LF wherever they lie in the block. Each CR or LF byte is kept
+// (left in the run of bytes copied as they are), dropped, or replaced by a
+// newline; a run is written in one piece when a byte in it must change.
+void NewlineRange(int type, Block block, const char* p, const char* to, OutStream* out) {
   const char* copied = p;
   const bool want_cr = type != 4;
   const bool want_lf = type != 2;
-  while (p < end) {
-    size_t n = std::min(kMaskChunk, static_cast<size_t>(end - p));
+  while (p < to) {
+    size_t n = std::min(kMaskChunk, static_cast<size_t>(to - p));
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
     uint64_t crs = want_cr ? EqualMask(bytes, n, '\r') : 0;
     uint64_t lfs = want_lf ? EqualMask(bytes, n, '\n') : 0;
@@ -71,9 +71,9 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
       // Text already in CR LF pairs keeps every byte: a chunk whose LFs are
       // exactly the bytes after its CRs (and whose last CR, if any, has its
       // LF in this block) needs no look at each newline.
-      uint64_t cr_before = p > data && p[-1] == '\r' ? 1 : 0;
-      bool last_paired = (crs >> 63) == 0 ||
-                         (end - p > static_cast<ptrdiff_t>(kMaskChunk) && p[kMaskChunk] == '\n');
+      uint64_t cr_before = p > block.data && p[-1] == '\r' ? 1 : 0;
+      bool last_paired = (crs >> 63) == 0 || (block.end - p > static_cast<ptrdiff_t>(kMaskChunk) &&
+                                              p[kMaskChunk] == '\n');
       if (lfs == ((crs << 1) | cr_before) && last_paired) {
         p += n;
         continue;
@@ -84,7 +84,7 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
       const char* q = p + std::countr_zero(events);
       bool keep;
       if (*q == '\r') {
-        bool lf_next = q + 1 < end && q[1] == '\n';
+        bool lf_next = q + 1 < block.end && q[1] == '\n';
         // -Cu drops the CR of a pair, -Cd keeps the pair, joining drops it.
         keep = type == 1 && lf_next;
         if (type == 2 && lf_next) {
@@ -93,7 +93,7 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
           continue;
         }
       } else {
-        bool cr_before = q > data && q[-1] == '\r';
+        bool cr_before = q > block.data && q[-1] == '\r';
         keep = cr_before ? type == 1 : type == kJoin;
       }
       if (keep) continue;
@@ -102,13 +102,109 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
       bool cr = *q == '\r';
       if (type == kJoin) {
         // A CR goes; an LF after a CR goes with it.
-      } else if (cr || !(q > data && q[-1] == '\r')) {
+      } else if (cr || !(q > block.data && q[-1] == '\r')) {
         PutNewline(type, out);
       }
     }
     p += n;
   }
-  if (end > copied) WriteBytes(out, copied, static_cast<size_t>(end - copied));
+  if (to > copied) WriteBytes(out, copied, static_cast<size_t>(to - copied));
+}
+
+// One step of the vector pass for type 2, type 4 or kJoin: the 16 bytes at
+// p (p[-1] to p[31] must be readable) are stored at o (32 bytes of room)
+// without the bytes the type drops: the CR of each CR LF pair for LF
+// newlines, the LF of each pair for CR newlines, every CR and the LF of
+// each pair when joining. Returns the bytes written, or -1 (nothing
+// stored) when the bytes need NewlineRange: a byte to replace, or dropped
+// bytes that are not one run.
+template <int kType>
+int PairStep(const char* p, char* o) {
+  auto* bytes = reinterpret_cast<const unsigned char*>(p);
+  uint32_t crs = EqualMask16(bytes, '\r');
+  uint32_t drop;
+  uint32_t replace;
+  if (kType == 2) {
+    uint32_t lf_next = EqualMask16(bytes + 1, '\n');
+    drop = crs & lf_next;
+    replace = crs & ~lf_next;
+  } else {
+    uint32_t lf_after_cr = EqualMask16(bytes, '\n') & EqualMask16(bytes - 1, '\r');
+    drop = kType == 4 ? lf_after_cr : crs | lf_after_cr;
+    replace = kType == 4 ? EqualMask16(bytes, '\n') & ~lf_after_cr : 0;
+  }
+  // The dropped bytes run from `at` (16: none), `count` of them.
+  int at = std::countr_zero(drop | 0x10000);
+  int count = std::countr_zero(((drop >> at) + 1) | 0x20000);  // the run's trailing ones
+  if ((replace | (drop >> at >> count)) != 0) return -1;
+  // The second store moves the bytes after the run down over it. Where
+  // each step starts does not depend on the bytes, so steps overlap.
+  std::memcpy(o, p, 16);
+  std::memcpy(o + at, p + at + count, 16);
+  return 16 - count;
+}
+
+// Vector steps from p to `stop` while they can be taken, storing from *o
+// on; returns where they stopped.
+template <int kType>
+const char* PairSteps(const char* p, const char* stop, char** o) {
+  char* at = *o;
+  for (; p < stop; p += 16) {
+    int written = PairStep<kType>(p, at);
+    if (written < 0) break;
+    at += written;
+  }
+  *o = at;
+  return p;
+}
+
+// Input bytes a stretch of vector steps covers between two looks at the
+// room in the output.
+constexpr size_t kStretch = 4096;
+
+// The vector pass over text in CR LF pairs (types 2, 4 and kJoin): from p
+// (after the block's first byte) to 32 bytes before the block's end, 16
+// bytes a step stored straight into the output buffer; steps that hold
+// something else go through NewlineRange. Returns where it stopped.
+template <int kType>
+const char* PairPass(Block block, const char* p, OutStream* out) {
+  while (block.end - p >= 32 + 16) {
+    const char* stop = p + std::min<size_t>(kStretch, static_cast<size_t>(block.end - p) - 32);
+    char* o = OutputRoom(out, kStretch + 32);
+    if (!o) break;
+    while (p < stop) {
+      p = PairSteps<kType>(p, stop, &o);
+      if (p == stop) break;
+      OutputDone(out, o);
+      NewlineRange(kType, block, p, p + 16, out);
+      p += 16;
+      o = OutputRoom(out, kStretch + 32);
+      if (!o) return p;
+    }
+    OutputDone(out, o);
+  }
+  return p;
+}
+
+// Newline rewriting over one block. `after_cr` says whether the previous
+// block ended with a CR, and is updated for the next one.
+void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutStream* out) {
+  if (size == 0) return;
+  Block block = {data, data + size};
+  const char* p = data;
+  // An LF after the previous block's CR: that CR already made the newline
+  // (or, joining, the pair goes).
+  if (*after_cr && *p == '\n') ++p;
+  *after_cr = block.end[-1] == '\r';
+  if (type != 1 && block.end - p > 16) {
+    // The vector pass looks at the byte before each step.
+    NewlineRange(type, block, p, p + 16, out);
+    p += 16;
+    if (type == 2) p = PairPass<2>(block, p, out);
+    if (type == 4) p = PairPass<4>(block, p, out);
+    if (type == kJoin) p = PairPass<kJoin>(block, p, out);
+  }
+  NewlineRange(type, block, p, block.end, out);
 }
 
 int RunNewlineBlocks(StreamPair* pair, int type) {

@@ -1,6 +1,11 @@
 #include "filters/tabs.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
+
+#include "support/byte_masks.h"
 
 namespace zolt {
 
@@ -8,30 +13,129 @@ namespace {
 
 constexpr char kSpaces[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
 
+// Writes `count` (1 to 8) spaces; with room for eight, as one store of eight
+// of which the first `count` are kept.
+void PutSpaces(OutStream* out, size_t count) {
+  if (out->buffer.size() - out->used >= sizeof kSpaces) {
+    std::memcpy(out->buffer.data() + out->used, kSpaces, sizeof kSpaces);
+    out->used += count;
+    return;
+  }
+  WriteBytes(out, kSpaces, count);
+}
+
+// x modulo the tab width w (1 to 8). Each case divides by a constant, which
+// compiles to a few multiplications instead of a slow division.
+size_t ModuloWidth(size_t x, size_t w) {
+  switch (w) {
+    case 1:
+      return 0;
+    case 2:
+      return x % 2;
+    case 3:
+      return x % 3;
+    case 4:
+      return x % 4;
+    case 5:
+      return x % 5;
+    case 6:
+      return x % 6;
+    case 7:
+      return x % 7;
+    default:
+      return x % 8;
+  }
+}
+
+// A place in the input whose output column (modulo the width) is known.
+struct Origin {
+  const char* at;
+  size_t column;
+};
+
+// The column (modulo `width`) of the byte at `at`, counted from `origin`
+// or from the last newline byte between the two. Moves `origin` to `at`.
+size_t ColumnAt(Origin* origin, const char* at, size_t width) {
+  const char* newline = FindLastOfTwo(origin->at, at, '\n', '\r');
+  if (newline) *origin = {newline + 1, 0};
+  size_t column = ModuloWidth(origin->column + static_cast<size_t>(at - origin->at), width);
+  *origin = {at, column};
+  return column;
+}
+
+// Moves `origin` past the last newline byte in `newlines`, a mask over the
+// chunk at p; nothing when the mask is empty.
+void PassNewlines(const char* p, uint64_t newlines, Origin* origin) {
+  Origin after = {p + kMaskChunk - std::countl_zero(newlines), 0};
+  *origin = newlines != 0 ? after : *origin;
+}
+
+// Writes the chunk at p (128 bytes from p readable) at o with its TABs
+// expanded, the columns counted from `origin` (moved on to the last TAB or
+// newline byte). Whole chunks of bytes are stored before each TAB and at
+// the end; the stores after them replace what is not kept. Returns where
+// the output ends.
+char* TabChunk(const char* p, size_t width, Origin* origin, char* o) {
+  auto* bytes = reinterpret_cast<const unsigned char*>(p);
+  uint64_t tabs = EqualMask(bytes, kMaskChunk, '\t');
+  uint64_t newlines = EqualMask(bytes, kMaskChunk, '\n') | EqualMask(bytes, kMaskChunk, '\r');
+  const char* from = p;  // the next byte to write
+  for (; tabs != 0; tabs &= tabs - 1) {
+    int at = std::countr_zero(tabs);
+    uint64_t before = (uint64_t{1} << at) - 1;
+    PassNewlines(p, newlines & before, origin);
+    newlines &= ~before;
+    const char* tab = p + at;
+    size_t column = ModuloWidth(origin->column + static_cast<size_t>(tab - origin->at), width);
+    std::memcpy(o, from, kMaskChunk);
+    o += tab - from;
+    std::memcpy(o, kSpaces, sizeof kSpaces);
+    o += width - column;
+    from = tab + 1;
+    *origin = {from, 0};
+  }
+  PassNewlines(p, newlines, origin);
+  std::memcpy(o, from, kMaskChunk);
+  return o + (p + kMaskChunk - from);
+}
+
+// Writes [p, end) with its TABs expanded, from `origin`; the bytes are
+// written from p on. The newline bytes that set the column of a TAB back
+// are looked for from the TAB backwards, no further than the origin.
+void TabRest(const char* p, const char* end, size_t width, Origin* origin, OutStream* out) {
+  const char* copied = p;  // the next byte to write
+  for (; p < end; p += kMaskChunk) {
+    size_t n = std::min(kMaskChunk, static_cast<size_t>(end - p));
+    uint64_t tabs = EqualMask(reinterpret_cast<const unsigned char*>(p), n, '\t');
+    for (; tabs != 0; tabs &= tabs - 1) {
+      const char* tab = p + std::countr_zero(tabs);
+      size_t column = ColumnAt(origin, tab, width);
+      if (tab > copied) WriteBytes(out, copied, static_cast<size_t>(tab - copied));
+      PutSpaces(out, width - column);
+      copied = tab + 1;
+      *origin = {copied, 0};
+    }
+  }
+  if (end > copied) WriteBytes(out, copied, static_cast<size_t>(end - copied));
+}
+
 }  // namespace
 
+// Chunks with more than a chunk after them are written straight into the
+// output buffer; the rest goes through TabRest.
 void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
   const char* p = data;
   const char* end = data + size;
-  while (p < end) {
-    const char* run = p;
-    while (p < end && *p != '\t' && *p != '\n' && *p != '\r') ++p;
-    if (p > run) {
-      size_t n = static_cast<size_t>(p - run);
-      WriteBytes(out, run, n);
-      state->column = static_cast<int>((state->column + n) % static_cast<size_t>(state->width));
-    }
-    if (p == end) break;
-    if (*p == '\t') {
-      int spaces = state->width - state->column;
-      WriteBytes(out, kSpaces, static_cast<size_t>(spaces));
-    } else {
-      WriteByte(out, *p);
-    }
-    // A TAB always ends on a tab stop; a newline byte starts a new line.
-    state->column = 0;
-    ++p;
+  Origin origin = {data, static_cast<size_t>(state->column)};
+  const size_t width = static_cast<size_t>(state->width);
+  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+    // Each byte of a chunk gives at most 8, then a chunk is stored.
+    char* o = OutputRoom(out, 9 * kMaskChunk);
+    if (!o) break;
+    OutputDone(out, TabChunk(p, width, &origin, o));
   }
+  TabRest(p, end, width, &origin, out);
+  state->column = static_cast<int>(ColumnAt(&origin, end, width));
 }
 
 int ExpandTabs(StreamPair* pair, int width) {

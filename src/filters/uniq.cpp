@@ -1,8 +1,10 @@
 #include "filters/uniq.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
+#include "support/byte_masks.h"
 #include "support/messages.h"
 #include "support/platform.h"
 
@@ -80,6 +82,53 @@ void EndLine(UniqState* state, OutStream* out) {
   state->differs = false;
 }
 
+// A line held as a place in memory: the stored previous line, or a line of
+// the current block.
+struct Line {
+  const char* text;
+  size_t size;
+};
+
+// Whether two lines of `size` bytes each are equal under the comparison.
+bool SameLine(const char* a, const char* b, size_t size, bool fold) {
+  return fold ? SameIgnoringCase(a, b, size) : std::memcmp(a, b, size) == 0;
+}
+
+// Takes the lines that end in [p, end), each compared with the one before it
+// (`previous`, which ends as the last of them); the LFs are found 64 bytes
+// at a time. Runs of lines that stay are written straight from the block.
+// Returns where the last line ends.
+const char* WholeLines(bool fold, const char* p, const char* end, OutStream* out, Line* previous) {
+  const char* unwritten = p;
+  const char* start = p;  // of the line being read
+  for (const char* chunk = p; chunk < end; chunk += kMaskChunk) {
+    size_t n = std::min(kMaskChunk, static_cast<size_t>(end - chunk));
+    uint64_t lfs = EqualMask(reinterpret_cast<const unsigned char*>(chunk), n, '\n');
+    for (; lfs != 0; lfs &= lfs - 1) {
+      const char* next = chunk + std::countr_zero(lfs) + 1;
+      Line line = {start, static_cast<size_t>(next - start)};
+      // Equal lines have equal lengths, so most lines need no comparison.
+      if (line.size == previous->size && SameLine(line.text, previous->text, line.size, fold)) {
+        if (start > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(start - unwritten));
+        unwritten = next;
+      }
+      *previous = line;
+      start = next;
+    }
+  }
+  if (start > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(start - unwritten));
+  return start;
+}
+
+// Stores `line` as the previous line. False (message printed) when memory
+// is short; nothing of a current line may be held.
+bool StoreLine(UniqState* state, Line line) {
+  if (!Reserve(state, line.size)) return false;
+  std::memcpy(state->line, line.text, line.size);
+  state->length = line.size;
+  return true;
+}
+
 }  // namespace
 
 bool UniqStart(UniqState* state, bool fold) {
@@ -91,14 +140,20 @@ bool UniqStart(UniqState* state, bool fold) {
 bool UniqBlock(UniqState* state, const char* data, size_t size, OutStream* out) {
   const char* p = data;
   const char* end = data + size;
-  while (p < end) {
-    const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+  // First the end of a line that earlier blocks began.
+  if (state->seen > 0) {
+    const void* lf = std::memchr(p, '\n', size);
     const char* stop = lf ? static_cast<const char*>(lf) + 1 : end;
     if (!TakeBytes(state, p, static_cast<size_t>(stop - p), out)) return false;
-    if (lf) EndLine(state, out);
+    if (!lf) return true;
+    EndLine(state, out);
     p = stop;
   }
-  return true;
+  Line previous = {state->line, state->length};
+  p = WholeLines(state->fold, p, end, out, &previous);
+  if (previous.text != state->line && !StoreLine(state, previous)) return false;
+  // A line that the next block ends.
+  return p == end || TakeBytes(state, p, static_cast<size_t>(end - p), out);
 }
 
 void UniqFinish(UniqState* state, OutStream* out) {

@@ -11,11 +11,13 @@ namespace zolt {
 // everything through its LF, or to the end of the input; lines are compared
 // whole, whatever their length and bytes.
 //
-// One buffer holds the previous line. The current line overwrites it as it
-// arrives: while the two agree, the current line need not be written or kept
-// apart (under folding its own bytes replace the equal-folding ones), and
-// once they differ the current line is written as it comes and the previous
-// one is no longer needed. Memory is therefore bounded by the longest line.
+// Lines that lie whole in a block are compared where they are. One buffer
+// holds the last line of the previous block; a line that blocks cut
+// overwrites it as it arrives: while the two agree, the current line need
+// not be written or kept apart (under folding its own bytes replace the
+// equal-folding ones), and once they differ the current line is written as
+// it comes and the previous one is no longer needed. Memory is therefore
+// bounded by the longest line.
 struct UniqState {
   bool fold = false;     // a-z compare equal to A-Z
   char* line = nullptr;  // the previous line, then the current one

@@ -14,26 +14,42 @@ namespace zolt {
 
 constexpr size_t kMaskChunk = 64;
 
-// Mask of the bytes b of p[0..63] with lo <= b <= hi; needs 0 < lo <= hi < 0xFF.
-inline uint64_t RangeMask(const unsigned char* p, unsigned char lo, unsigned char hi) {
 #if defined(__SSE2__)
-  // Flipping the top bit turns unsigned order into signed order.
-  const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
-  const __m128i below = _mm_set1_epi8(static_cast<char>((lo - 1) ^ 0x80));
-  const __m128i above = _mm_set1_epi8(static_cast<char>((hi + 1) ^ 0x80));
+// The lanes of v whose byte b has lo <= b <= hi set to 0xFF, the others 0.
+inline __m128i InRange16(__m128i v, unsigned char lo, unsigned char hi) {
+  __m128i above_lo = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(lo)));
+  __m128i span = _mm_set1_epi8(static_cast<char>(hi - lo));
+  return _mm_cmpeq_epi8(_mm_min_epu8(above_lo, span), above_lo);
+}
+
+// Bits 0-15 of `bits` spread over the 16 lanes: 0xFF where the bit is set.
+inline __m128i SpreadBits16(uint32_t bits) {
+  const __m128i select = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  __m128i v = _mm_cvtsi32_si128(static_cast<int>(bits));
+  v = _mm_unpacklo_epi8(v, v);   // low, low, high, high
+  v = _mm_unpacklo_epi16(v, v);  // four each
+  v = _mm_unpacklo_epi32(v, v);  // eight each
+  return _mm_cmpeq_epi8(_mm_and_si128(v, select), select);
+}
+#endif
+
+// Mask of the bytes b of p[0..63] with lo <= (b ^ flip) <= hi.
+inline uint64_t RangeMask(const unsigned char* p, unsigned char lo, unsigned char hi,
+                          unsigned char flip = 0) {
+#if defined(__SSE2__)
+  const __m128i flips = _mm_set1_epi8(static_cast<char>(flip));
   uint64_t mask = 0;
   for (int k = 0; k < 4; ++k) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-    v = _mm_xor_si128(v, flip);
-    __m128i in = _mm_and_si128(_mm_cmpgt_epi8(v, below), _mm_cmplt_epi8(v, above));
-    mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(in)) & 0xFFFF)
-            << (16 * k);
+    __m128i in = InRange16(_mm_xor_si128(v, flips), lo, hi);
+    mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(in))) << (16 * k);
   }
   return mask;
 #else
   uint64_t mask = 0;
   for (size_t i = 0; i < kMaskChunk; ++i) {
-    mask |= static_cast<uint64_t>(p[i] >= lo && p[i] <= hi) << i;
+    unsigned char b = p[i] ^ flip;
+    mask |= static_cast<uint64_t>(b >= lo && b <= hi) << i;
   }
   return mask;
 #endif
@@ -58,6 +74,17 @@ inline uint64_t EqualMask(const unsigned char* p, size_t n, unsigned char c) {
   return mask;
 }
 
+// Mask of the bytes equal to `c` among p[0..15].
+inline uint32_t EqualMask16(const unsigned char* p, unsigned char c) {
+#if defined(__SSE2__)
+  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return static_cast<uint32_t>(
+      _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(c)))));
+#else
+  return static_cast<uint32_t>(EqualMask(p, 16, c));
+#endif
+}
+
 // Mask of the bytes below `limit` among the first n (at most 64) of p.
 inline uint64_t BelowMask(const unsigned char* p, size_t n, unsigned char limit) {
 #if defined(__SSE2__)
@@ -79,28 +106,109 @@ inline uint64_t BelowMask(const unsigned char* p, size_t n, unsigned char limit)
   return mask;
 }
 
-// XORs `bits` into each byte of p[0..63] whose bit is set in `mask`.
-inline void FlipMaskedBytes(unsigned char* p, uint64_t mask, unsigned char bits) {
+// The last byte of [begin, end) equal to `a` or `b`, or nullptr when there
+// is none; looks at 16 bytes a step from the end.
+inline const char* FindLastOfTwo(const char* begin, const char* end, char a, char b) {
 #if defined(__SSE2__)
-  const __m128i select = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m128i want_a = _mm_set1_epi8(a);
+  const __m128i want_b = _mm_set1_epi8(b);
+  for (; end - begin >= 16; end -= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+    __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, want_a), _mm_cmpeq_epi8(v, want_b));
+    auto bits = static_cast<uint32_t>(_mm_movemask_epi8(hit));
+    if (bits != 0) return end - 16 + (31 - std::countl_zero(bits));
+  }
+#endif
+  while (end > begin) {
+    --end;
+    if (*end == a || *end == b) return end;
+  }
+  return nullptr;
+}
+
+// Whether a and b agree on their first n bytes once a-z are taken for A-Z.
+inline bool SameIgnoringCase(const char* a, const char* b, size_t n) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Two bytes differ only in case when they differ in bit 0x20 alone and
+  // that bit set makes a small letter (compared in signed order, the top bit
+  // flipped).
+  const __m128i bit = _mm_set1_epi8(0x20);
+  const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i below = _mm_set1_epi8(static_cast<char>(('a' - 1) ^ 0x80));
+  const __m128i above = _mm_set1_epi8(static_cast<char>(('z' + 1) ^ 0x80));
+  for (; n - i >= 16; i += 16) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    __m128i diff = _mm_xor_si128(x, y);
+    __m128i same = _mm_cmpeq_epi8(diff, _mm_setzero_si128());
+    if (_mm_movemask_epi8(same) == 0xFFFF) continue;
+    __m128i small = _mm_xor_si128(_mm_or_si128(x, bit), flip);
+    __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(small, below), _mm_cmplt_epi8(small, above));
+    same = _mm_or_si128(same, _mm_and_si128(_mm_cmpeq_epi8(diff, bit), letter));
+    if (_mm_movemask_epi8(same) != 0xFFFF) return false;
+  }
+#endif
+  auto upper = [](char c) {
+    auto u = static_cast<unsigned>(static_cast<unsigned char>(c));
+    return u - 'a' < 26 ? u - 0x20 : u;
+  };
+  for (; i < n; ++i) {
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
+}
+
+// XORs `bits` into each byte b of p[0..63] with lo <= b <= hi whose bit in
+// `except` is clear.
+inline void FlipRangeExcept(unsigned char* p, unsigned char lo, unsigned char hi, uint64_t except,
+                            unsigned char bits) {
+#if defined(__SSE2__)
   const __m128i value = _mm_set1_epi8(static_cast<char>(bits));
-  for (int k = 0; k < 4; ++k, mask >>= 16) {
-    if ((mask & 0xFFFF) == 0) continue;
-    __m128i low = _mm_set1_epi8(static_cast<char>(mask & 0xFF));
-    __m128i high = _mm_set1_epi8(static_cast<char>((mask >> 8) & 0xFF));
-    __m128i spread = _mm_unpacklo_epi64(low, high);
-    __m128i on = _mm_cmpeq_epi8(_mm_and_si128(spread, select), select);
+  for (int k = 0; k < 4; ++k) {
     auto* at = reinterpret_cast<__m128i*>(p + 16 * k);
-    _mm_storeu_si128(at, _mm_xor_si128(_mm_loadu_si128(at), _mm_and_si128(on, value)));
+    __m128i v = _mm_loadu_si128(at);
+    __m128i skip = SpreadBits16(static_cast<uint32_t>(except >> (16 * k)) & 0xFFFF);
+    __m128i flip = _mm_andnot_si128(skip, InRange16(v, lo, hi));
+    _mm_storeu_si128(at, _mm_xor_si128(v, _mm_and_si128(flip, value)));
   }
 #else
-  for (; mask != 0; mask &= mask - 1) p[std::countr_zero(mask)] ^= bits;
+  for (size_t i = 0; i < kMaskChunk; ++i) {
+    if (p[i] >= lo && p[i] <= hi && ((except >> i) & 1) == 0) p[i] ^= bits;
+  }
 #endif
 }
 
-// Mask of the bytes that can open a Shift-JIS double-byte character.
+// Whether p[0..63] holds a control code (below 0x20, or 0x7F) other than
+// TAB, LF, and a CR with an LF right after it; p[64] must be readable.
+inline bool HasStrayControl(const unsigned char* p) {
+#if defined(__SSE2__)
+  __m128i stray = _mm_setzero_si128();
+  for (int k = 0; k < 4; ++k) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+    __m128i control = _mm_or_si128(InRange16(v, 0, 0x1F), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)));
+    __m128i tab_lf = InRange16(v, '\t', '\n');
+    __m128i cr_lf = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                  _mm_cmpeq_epi8(next, _mm_set1_epi8('\n')));
+    stray = _mm_or_si128(stray, _mm_andnot_si128(_mm_or_si128(tab_lf, cr_lf), control));
+  }
+  return _mm_movemask_epi8(stray) != 0;
+#else
+  for (size_t i = 0; i < kMaskChunk; ++i) {
+    unsigned char b = p[i];
+    bool control = b < 0x20 || b == 0x7F;
+    if (control && b != '\t' && b != '\n' && !(b == '\r' && p[i + 1] == '\n')) return true;
+  }
+  return false;
+#endif
+}
+
+// Mask of the bytes that can open a Shift-JIS double-byte character. With
+// bit 0x20 flipped, the lead ranges 0x81-0x9F and 0xE0-0xFC become the one
+// range 0xA1-0xDC.
 inline uint64_t LeadMask(const unsigned char* p) {
-  return RangeMask(p, 0x81, 0x9F) | RangeMask(p, 0xE0, 0xFC);
+  return RangeMask(p, 0xA1, 0xDC, 0x20);
 }
 
 // From the lead mask of a chunk, the bytes outside the lead range that are

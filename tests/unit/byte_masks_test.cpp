@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "support/sjis.h"
@@ -66,7 +67,7 @@ TEST(ByteMasks, RangeAndEqualMasksMatchEveryByteValue) {
   }
 }
 
-TEST(ByteMasks, BelowMaskAndFlipMaskedBytesTouchExactlyTheirBytes) {
+TEST(ByteMasks, BelowMaskAndFlipRangeExceptTouchExactlyTheirBytes) {
   std::mt19937 rng(3);
   for (int round = 0; round < 500; ++round) {
     std::vector<unsigned char> text(kMaskChunk);
@@ -74,13 +75,30 @@ TEST(ByteMasks, BelowMaskAndFlipMaskedBytesTouchExactlyTheirBytes) {
     uint64_t mask = (static_cast<uint64_t>(rng()) << 32) ^ rng();
     if (round % 4 == 0) mask &= 0xFFFF0000FFFFULL;
     std::vector<unsigned char> flipped = text;
-    FlipMaskedBytes(flipped.data(), mask, 0x20);
+    FlipRangeExcept(flipped.data(), 'A', 'z', mask, 0x20);
     unsigned char limit = static_cast<unsigned char>(1 + rng() % 255);
     uint64_t below = BelowMask(text.data(), kMaskChunk, limit);
     for (size_t i = 0; i < kMaskChunk; ++i) {
       bool on = (mask >> i) & 1;
-      ASSERT_EQ(flipped[i], on ? text[i] ^ 0x20 : text[i]) << i;
+      bool flip = !on && text[i] >= 'A' && text[i] <= 'z';
+      ASSERT_EQ(flipped[i], flip ? text[i] ^ 0x20 : text[i]) << i;
       ASSERT_EQ((below >> i) & 1, text[i] < limit ? 1u : 0u) << i;
+    }
+  }
+}
+
+TEST(ByteMasks, SameIgnoringCaseFoldsTheSmallLettersOnly) {
+  auto upper = [](int c) { return c >= 'a' && c <= 'z' ? c - 0x20 : c; };
+  // Every pair of byte values, where 16 bytes are compared at a time and in
+  // the byte-wise rest; the other bytes differ in case only.
+  for (size_t at : {size_t{5}, size_t{16}}) {
+    for (int x = 0; x < 256; ++x) {
+      for (int y = 0; y < 256; ++y) {
+        std::string a(17, 'k'), b(17, 'K');
+        a[at] = static_cast<char>(x);
+        b[at] = static_cast<char>(y);
+        ASSERT_EQ(SameIgnoringCase(a.data(), b.data(), a.size()), upper(x) == upper(y)) << x << y;
+      }
     }
   }
 }
