@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "filters/filter_driver.h"
 #include "support/byte_masks.h"
 #include "support/sjis.h"
 
@@ -224,13 +225,11 @@ void KanaFinish(KanaState* state, OutStream* out) {
 }
 
 int WidenKana(StreamPair* pair) {
-  InStream* in = &pair->input;
   KanaState state;
-  while (FillInput(in) > 0) {
-    KanaBlock(&state, in->buffer.data() + in->pos, in->end - in->pos, &pair->output);
-    in->pos = in->end;
-    EndOfBlock(&pair->output);
-  }
+  ForEachBlock(pair, [&](const char* data, size_t size) {
+    KanaBlock(&state, data, size, &pair->output);
+    return true;
+  });
   KanaFinish(&state, &pair->output);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "filters/filter_driver.h"
 #include "support/byte_masks.h"
 
 namespace zolt {
@@ -139,31 +140,26 @@ void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
 }
 
 int ExpandTabs(StreamPair* pair, int width) {
-  InStream* in = &pair->input;
   TabState state;
   state.width = width < 1 || width > 8 ? 8 : width;
-  while (FillInput(in) > 0) {
-    TabBlock(&state, in->buffer.data() + in->pos, in->end - in->pos, &pair->output);
-    in->pos = in->end;
-    EndOfBlock(&pair->output);
-  }
+  ForEachBlock(pair, [&](const char* data, size_t size) {
+    TabBlock(&state, data, size, &pair->output);
+    return true;
+  });
   return 0;
 }
 
 int DeleteTabs(StreamPair* pair) {
-  InStream* in = &pair->input;
-  while (FillInput(in) > 0) {
-    const char* p = in->buffer.data() + in->pos;
-    const char* end = in->buffer.data() + in->end;
+  ForEachBlock(pair, [&](const char* p, size_t size) {
+    const char* end = p + size;
     while (p < end) {
       const void* tab = std::memchr(p, '\t', static_cast<size_t>(end - p));
       const char* stop = tab ? static_cast<const char*>(tab) : end;
       if (stop > p) WriteBytes(&pair->output, p, static_cast<size_t>(stop - p));
       p = tab ? stop + 1 : end;
     }
-    in->pos = in->end;
-    EndOfBlock(&pair->output);
-  }
+    return true;
+  });
   return 0;
 }
 

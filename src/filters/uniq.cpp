@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "filters/filter_driver.h"
 #include "support/byte_masks.h"
 #include "support/messages.h"
 #include "support/platform.h"
@@ -131,8 +132,11 @@ bool StoreLine(UniqState* state, Line line) {
 
 }  // namespace
 
+UniqState::~UniqState() {
+  if (line) Sys().Release(line);
+}
+
 bool UniqStart(UniqState* state, bool fold) {
-  *state = UniqState{};
   state->fold = fold;
   return Reserve(state, kFirstLineCapacity);
 }
@@ -160,24 +164,15 @@ void UniqFinish(UniqState* state, OutStream* out) {
   if (state->seen > 0) EndLine(state, out);
 }
 
-void UniqRelease(UniqState* state) {
-  if (state->line) Sys().Release(state->line);
-  *state = UniqState{};
-}
-
 int FoldDuplicateLines(StreamPair* pair, bool ignore_case) {
   UniqState state;
   if (!UniqStart(&state, ignore_case)) return -1;
-  InStream* in = &pair->input;
-  bool ok = true;
-  while (ok && FillInput(in) > 0) {
-    ok = UniqBlock(&state, in->buffer.data() + in->pos, in->end - in->pos, &pair->output);
-    in->pos = in->end;
-    EndOfBlock(&pair->output);
-  }
-  if (ok) UniqFinish(&state, &pair->output);
-  UniqRelease(&state);
-  return ok ? 0 : -1;
+  bool ok = ForEachBlock(pair, [&](const char* data, size_t size) {
+    return UniqBlock(&state, data, size, &pair->output);
+  });
+  if (!ok) return -1;
+  UniqFinish(&state, &pair->output);
+  return 0;
 }
 
 }  // namespace zolt

@@ -19,6 +19,11 @@ namespace zolt {
 // it comes and the previous one is no longer needed. Memory is therefore
 // bounded by the longest line.
 struct UniqState {
+  UniqState() = default;
+  ~UniqState();  // releases the line buffer
+  UniqState(const UniqState&) = delete;
+  UniqState& operator=(const UniqState&) = delete;
+
   bool fold = false;     // a-z compare equal to A-Z
   char* line = nullptr;  // the previous line, then the current one
   size_t capacity = 0;   // bytes allocated at `line`
@@ -27,15 +32,14 @@ struct UniqState {
   bool differs = false;  // the current line is known to differ
 };
 
-// Allocates the line buffer; false (message printed) when memory is short.
+// Allocates the line buffer of a new state; false (message printed) when
+// memory is short.
 bool UniqStart(UniqState* state, bool fold);
 // Takes one block of input, writing each line that differs from the one
 // before it. False (message printed) when a line outgrows the memory.
 bool UniqBlock(UniqState* state, const char* data, size_t size, OutStream* out);
 // Ends the last line of the input when it has no LF.
 void UniqFinish(UniqState* state, OutStream* out);
-// Releases the line buffer.
-void UniqRelease(UniqState* state);
 
 // Copies the input with every run of identical consecutive lines reduced to
 // its first line; with `ignore_case` a-z compare equal to A-Z.
