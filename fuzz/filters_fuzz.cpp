@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "filters/case_control.h"
+#include "filters/control_codes.h"
+#include "filters/letter_case.h"
 #include "filters/kana.h"
 #include "filters/newline.h"
 #include "filters/tabs.h"

@@ -1,4 +1,5 @@
-#include "filters/case_control.h"
+#include "filters/control_codes.h"
+#include "filters/letter_case.h"
 
 #include <gtest/gtest.h>
 

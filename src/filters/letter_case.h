@@ -1,4 +1,4 @@
-// Changing the case of ASCII letters and deleting control codes.
+// Changing the case of ASCII letters.
 #pragma once
 
 #include <cstddef>
@@ -22,18 +22,5 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size);
 // or else upper case (a-z to A-Z). A lead byte at the very end of the input
 // is written unchanged.
 int ChangeCase(StreamPair* pair, bool to_lower);
-
-// State of the control-code deletion carried from one block to the next.
-struct ControlState {
-  bool after_cr = false;  // the previous input byte was a CR
-};
-
-// Writes one block without control codes: TAB stays, LF stays, a CR stays
-// only when an LF follows it directly (written when the LF arrives).
-void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutStream* out);
-
-// Copies the input without control codes (0x00-0x1F and 0x7F), keeping
-// TAB, every LF and the CR of each CR LF pair.
-int DeleteControlCodes(StreamPair* pair);
 
 }  // namespace zolt
