@@ -86,9 +86,6 @@ TEST(Front, TableOfRuns) {
       {.args = {"-Cu", "in.txt", "no/such/dir/out.txt"}, .status = 1, .out = "", .err = specify},
       // Plain copies and newline jobs from every kind of input, data untranslated.
       {.args = {}, .status = 0, .out = kData, .err = "", .input = Input::kPipe, .in = kData},
-      {.args = {}, .status = 0, .out = kData, .err = "", .input = Input::kFile, .in = "in.txt"},
-      {.args = {"in.txt", "b.bin"}, .status = 0, .out = "", .err = "", .after = {{"b.bin", kData}}, .input = Input::kFile, .in = "out.txt"},
-      {.args = {"in.txt"}, .status = 0, .out = kData, .err = ""},
       {.args = {"-Cd"}, .status = 0, .out = "", .err = "", .input = Input::kPipe, .in = ""},
       // Only '-' starts a switch on POSIX: a name may start with '/'.
       {.args = {"%in.txt", "%abs.txt"}, .status = 0, .out = "", .err = "", .after = {{"abs.txt", kData}}},

@@ -160,13 +160,11 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
   } else {
     in = Open(options.input == Input::kFile ? options.stdin_path : "/dev/null", O_RDONLY);
   }
-  int out = -1;
+  int out = options.output == Output::kDevNull ? Open("/dev/null", O_WRONLY) : -1;
   if (options.output == Output::kPipe && pipe2(out_pipe, O_CLOEXEC) == 0) out = out_pipe[1];
-  if (options.output == Output::kDevNull) out = Open("/dev/null", O_WRONLY);
-  if (options.output == Output::kFile)
-    out = Open(options.stdout_path, O_WRONLY | O_CREAT | O_TRUNC);
-  if (options.output == Output::kAppend)
-    out = Open(options.stdout_path, O_WRONLY | O_CREAT | O_APPEND);
+  if (options.output == Output::kFile || options.output == Output::kAppend)
+    out = Open(options.stdout_path,
+               O_WRONLY | O_CREAT | (options.output == Output::kFile ? O_TRUNC : O_APPEND));
   char err_name[] = "/tmp/zolt-err-XXXXXX";
   int err = mkostemp(err_name, O_CLOEXEC);
   if (out < 0 || err < 0) throw std::runtime_error("pipe");
