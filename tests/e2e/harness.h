@@ -50,10 +50,8 @@ struct RunResult {
 
 // True when the binary under test is the Windows build (ZOLT_TARGET=win32).
 bool TargetIsWin32();
-
-// The host's name for a file whose name the program spells in Shift-JIS:
-// the bytes themselves natively; under Wine, which keeps host names in
-// UTF-8, their UTF-8 form.
+// The host's name for a file the program names in Shift-JIS: the same
+// bytes natively, their UTF-8 form under Wine.
 std::string HostName(const std::string& sjis_path);
 
 // Runs zolt with `args` (not including the program name), under LC_ALL=C.
@@ -80,15 +78,14 @@ class TempDir {
   std::string path_;
 };
 
-// Whole-file helpers. ReadFile gives "<missing>" for a file that is absent.
+// Whole files; ReadFile gives "<missing>" for a file that is absent.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 // Names in a directory, sorted.
 std::vector<std::string> ListDir(const std::string& path);
-
-// Bytes as written in tests: the banner every run prints first.
+// The banner every run prints first.
 std::string Banner();
-// The CP932 bytes of a UTF-8 string (via iconv).
+// The CP932 bytes of a UTF-8 string.
 std::string Sjis(const std::string& utf8);
 
 }  // namespace e2e
