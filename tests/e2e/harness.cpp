@@ -1,21 +1,18 @@
 #include "e2e/harness.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
-#include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -23,8 +20,6 @@
 namespace e2e {
 
 namespace {
-
-std::string g_zolt;
 
 // Where every TempDir lives, and the same place as a Windows program under
 // Wine names it (the host's root is Wine's drive Z:).
@@ -47,63 +42,87 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
 }
 
 // An argument as the Windows build is given it: a TempDir path in it (also
-// after an option prefix such as -o or @) in its Windows form, and the whole
-// in UTF-8, from which Wine makes the Shift-JIS bytes the program sees.
+// after an option prefix such as -o or @) in its Windows form, the whole in
+// UTF-8.
 std::string WindowsArgument(const std::string& arg) {
   std::string result = arg;
-  size_t at = arg.find(kTempRoot);
-  if (at != std::string::npos) {
+  if (size_t at = arg.find(kTempRoot); at != std::string::npos) {
     // '/' is never the second byte of a double-byte character.
-    result = arg.substr(0, at) + "Z:";
-    for (size_t i = at; i < arg.size(); ++i) result += arg[i] == '/' ? '\\' : arg[i];
+    result = arg.substr(0, at) + "Z:" + arg.substr(at);
+    std::replace(result.begin() + static_cast<long>(at), result.end(), '/', '\\');
   }
   std::string utf8;
   return Convert("UTF-8", "CP932", result, &utf8) ? utf8 : result;
 }
 
 // What the Windows build printed, as the native build would print it: CR LF
-// line ends folded to LF, and TempDir paths in their host form again (only
-// separators that are not the second byte of a kanji are turned back).
+// folded to LF, and TempDir paths in their host form again (a backslash that
+// is the second byte of a kanji stays).
 std::string HostText(const std::string& text) {
-  std::string folded;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    folded += text[i];
-  }
   std::string out;
-  size_t i = 0;
-  for (size_t at; (at = folded.find(kWindowsTempRoot, i)) != std::string::npos;) {
-    out.append(folded, i, at - i);
-    size_t j = at + 2;  // past "Z:"
-    bool after_lead = false;
-    for (; j < folded.size(); ++j) {
-      unsigned char c = static_cast<unsigned char>(folded[j]);
-      if (after_lead && ((c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC))) {
-        out += folded[j];
-        after_lead = false;
-        continue;
-      }
-      after_lead = false;
-      if (strchr("\r\n'\" ():", c)) break;
-      after_lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-      out += c == '\\' ? '/' : folded[j];
+  bool in_path = false, after_lead = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (!in_path && text.compare(i, sizeof kWindowsTempRoot - 1, kWindowsTempRoot) == 0) {
+      in_path = true;
+      i += 1;  // past "Z:"
+      continue;
     }
-    i = j;
+    bool trail = after_lead && ((c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC));
+    if (in_path && !trail && strchr("\r\n'\" ():", c)) in_path = false;
+    after_lead = in_path && !trail && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
+    out += in_path && !trail && c == '\\' ? '/' : text[i];
   }
-  out.append(folded, i);
   return out;
 }
 
-void SetNonBlocking(int fd) {
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+// Opens `path` close-on-exec, or throws.
+int Open(const std::string& path, int flags) {
+  int fd = open(path.c_str(), flags | O_CLOEXEC, 0666);
+  if (fd < 0) throw std::runtime_error("cannot open " + path);
+  return fd;
 }
 
-// Moves `fd` onto `target` in the child.
-void Place(int fd, int target) {
-  if (fd != target) {
-    dup2(fd, target);
-    close(fd);
+// Starts zolt with `args` on the descriptors `in`, `out` and `err` (the
+// controlling terminal when `terminal`), in options.cwd; its process id.
+int Spawn(const std::vector<std::string>& args, const RunOptions& options, int in, int out, int err,
+          bool terminal) {
+  const bool win32 = TargetIsWin32();
+  std::vector<std::string> command;
+  if (const char* runner = getenv("ZOLT_RUNNER")) {
+    std::istringstream words(runner);
+    for (std::string w; words >> w;) command.push_back(w);
   }
+  const char* bin = getenv("ZOLT_BIN");
+  command.push_back(bin ? bin : ZOLT_BUILT_BINARY);
+  for (const std::string& a : args) command.push_back(win32 ? WindowsArgument(a) : a);
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork");
+  if (pid > 0) return pid;
+  setsid();
+  if (terminal) ioctl(in, TIOCSCTTY, 0);
+  dup2(in, 0);
+  dup2(out, 1);
+  dup2(err, 2);
+  if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(125);
+  for (int fd : options.closed) close(fd);
+  // Wine takes the system code page from the locale: Shift-JIS, as on a
+  // Japanese Windows. The Windows build itself does not read the locale.
+  setenv("LC_ALL", win32 ? "ja_JP.UTF-8" : "C", 1);
+  for (const std::string& e : options.env) putenv(strdup(e.c_str()));
+  signal(SIGPIPE, SIG_DFL);
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
+  _exit(127);
+}
+
+// Appends what remains to be read from `fd` to `to`.
+void ReadAll(int fd, std::string* to) {
+  char buf[65536];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) to->append(buf, static_cast<size_t>(n));
 }
 
 }  // namespace
@@ -121,185 +140,57 @@ std::string HostName(const std::string& sjis_path) {
   return utf8;
 }
 
-const std::string& ZoltPath() {
-  if (g_zolt.empty()) {
-    const char* env = getenv("ZOLT_BIN");
-    g_zolt = env ? env : "zolt";
-  }
-  return g_zolt;
-}
-
-void SetZoltPath(const std::string& path) {
-  g_zolt = path;
-}
-
 RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& options) {
-  std::vector<std::string> command;
-  if (const char* runner = getenv("ZOLT_RUNNER"); runner && *runner) {
-    std::istringstream words(runner);
-    for (std::string w; words >> w;) command.push_back(w);
-  }
-  const bool win32 = TargetIsWin32();
-  command.push_back(ZoltPath());
-  for (const std::string& a : args) command.push_back(win32 ? WindowsArgument(a) : a);
-
-  int out_pipe[2], err_pipe[2], in_pipe[2] = {-1, -1};
-  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe");
-  int master = -1, slave = -1;
+  int in = -1, master = -1, writer = -1, feed[2], out_pipe[2] = {-1, -1};
   if (options.input == Input::kTerminal) {
-    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-      throw std::runtime_error("openpty");
-  }
-  if (options.input == Input::kPipe && pipe(in_pipe) != 0) throw std::runtime_error("pipe");
-
-  pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork");
-  if (pid == 0) {
-    setsid();
-    int in_fd = -1;
-    switch (options.input) {
-      case Input::kTerminal:
-        close(master);
-        ioctl(slave, TIOCSCTTY, 0);
-        in_fd = slave;
-        break;
-      case Input::kDevNull:
-        in_fd = open("/dev/null", O_RDONLY);
-        break;
-      case Input::kFile:
-        in_fd = open(options.stdin_path.c_str(), O_RDONLY);
-        break;
-      case Input::kPipe:
-        close(in_pipe[1]);
-        in_fd = in_pipe[0];
-        break;
+    if (openpty(&master, &in, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("pty");
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(in, F_SETFD, FD_CLOEXEC);
+  } else if (options.input == Input::kPipe) {
+    if (pipe2(feed, O_CLOEXEC) != 0 || (writer = fork()) < 0) throw std::runtime_error("pipe");
+    if (writer == 0) {  // feeds the pipe until done or until zolt stops reading
+      close(feed[0]);
+      const std::string& data = options.stdin_data;
+      for (ssize_t at = 0, n; at < static_cast<ssize_t>(data.size()); at += n)
+        if ((n = write(feed[1], data.data() + at, data.size() - at)) <= 0) break;
+      _exit(0);
     }
-    if (in_fd < 0) _exit(125);
-    Place(in_fd, 0);
-    int out_fd = out_pipe[1];
-    if (options.output == Output::kDevNull) out_fd = open("/dev/null", O_WRONLY);
-    if (options.output == Output::kFile)
-      out_fd = open(options.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (options.output == Output::kAppend)
-      out_fd = open(options.stdout_path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
-    if (out_fd < 0) _exit(125);
-    close(out_pipe[0]);
-    close(err_pipe[0]);
-    Place(out_fd, 1);
-    if (out_fd != out_pipe[1]) close(out_pipe[1]);
-    Place(err_pipe[1], 2);
-    if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(125);
-    for (int fd : options.closed) close(fd);
-    // Wine takes the system code page from the locale: Shift-JIS, as on a
-    // Japanese Windows. The Windows build itself does not read the locale.
-    setenv("LC_ALL", win32 ? "ja_JP.UTF-8" : "C", 1);
-    for (const std::string& e : options.env) putenv(strdup(e.c_str()));
-    signal(SIGPIPE, SIG_DFL);
-    std::vector<char*> argv;
-    for (std::string& a : command) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
+    close(feed[1]);
+    in = feed[0];
+  } else {
+    in = Open(options.input == Input::kFile ? options.stdin_path : "/dev/null", O_RDONLY);
   }
-
-  close(out_pipe[1]);
-  close(err_pipe[1]);
-  if (slave >= 0) close(slave);
+  int out = options.output == Output::kDevNull ? Open("/dev/null", O_WRONLY) : -1;
+  if (options.output == Output::kPipe && pipe2(out_pipe, O_CLOEXEC) == 0) out = out_pipe[1];
+  if (options.output == Output::kFile || options.output == Output::kAppend)
+    out = Open(options.stdout_path,
+               O_WRONLY | O_CREAT | (options.output == Output::kFile ? O_TRUNC : O_APPEND));
+  char err_name[] = "/tmp/zolt-err-XXXXXX";
+  int err = mkostemp(err_name, O_CLOEXEC);
+  if (out < 0 || err < 0) throw std::runtime_error("pipe");
+  unlink(err_name);
+  int pid = Spawn(args, options, in, out, err, master >= 0);
+  close(in);
+  close(out);
   RunResult result;
-  std::string to_write = options.stdin_data;
-  size_t written = 0;
-  if (options.input == Input::kPipe) {
-    close(in_pipe[0]);
-    SetNonBlocking(in_pipe[1]);
-    if (to_write.empty()) {
-      close(in_pipe[1]);
-      in_pipe[1] = -1;
-    }
-  }
-  // Pump the pipes until both output pipes are closed.
-  bool out_open = true, err_open = true;
-  while (out_open || err_open) {
-    struct pollfd fds[3];
-    int n = 0;
-    int out_i = -1, err_i = -1, in_i = -1, pty_i = -1;
-    if (out_open) fds[out_i = n++] = {out_pipe[0], POLLIN, 0};
-    if (err_open) fds[err_i = n++] = {err_pipe[0], POLLIN, 0};
-    if (options.input == Input::kPipe && in_pipe[1] >= 0)
-      fds[in_i = n++] = {in_pipe[1], POLLOUT, 0};
-    else if (master >= 0)
-      fds[pty_i = n++] = {master, POLLIN, 0};
-    int ready = poll(fds, static_cast<nfds_t>(n), 30000);
-    if (ready == 0) kill(pid, SIGKILL);  // a run that hangs fails instead
-    if (ready <= 0) break;
-    char buf[65536];
-    if (out_i >= 0 && fds[out_i].revents) {
-      ssize_t r = read(out_pipe[0], buf, sizeof buf);
-      if (r > 0)
-        result.out.append(buf, static_cast<size_t>(r));
-      else
-        out_open = false;
-    }
-    if (err_i >= 0 && fds[err_i].revents) {
-      ssize_t r = read(err_pipe[0], buf, sizeof buf);
-      if (r > 0)
-        result.err.append(buf, static_cast<size_t>(r));
-      else
-        err_open = false;
-    }
-    if (in_i >= 0 && fds[in_i].revents) {
-      ssize_t w = write(in_pipe[1], to_write.data() + written, to_write.size() - written);
-      if (w > 0) written += static_cast<size_t>(w);
-      if (w < 0 || written == to_write.size()) {
-        close(in_pipe[1]);
-        in_pipe[1] = -1;
-      }
-    }
-    if (pty_i >= 0 && fds[pty_i].revents) {
-      ssize_t r = read(master, buf, sizeof buf);  // nothing is expected; drain
-      if (r <= 0) {
-        close(master);
-        master = -1;
-      }
-    }
-  }
-  if (in_pipe[1] >= 0) close(in_pipe[1]);
-  close(out_pipe[0]);
-  close(err_pipe[0]);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (master >= 0) close(master);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.err_raw = result.err;
-  if (win32) result.err = HostText(result.err);
+  if (out_pipe[0] >= 0) ReadAll(out_pipe[0], &result.out);
+  result.status = WaitZolt(pid);
+  if (writer > 0) WaitZolt(writer);
+  for (int fd : {out_pipe[0], master})
+    if (fd >= 0) close(fd);
+  lseek(err, 0, SEEK_SET);
+  ReadAll(err, &result.err_raw);
+  close(err);
+  result.err = TargetIsWin32() ? HostText(result.err_raw) : result.err_raw;
   return result;
 }
 
 int StartZolt(const std::vector<std::string>& args, const std::string& cwd, int out_fd) {
-  std::vector<std::string> command;
-  if (const char* runner = getenv("ZOLT_RUNNER"); runner && *runner) {
-    std::istringstream words(runner);
-    for (std::string w; words >> w;) command.push_back(w);
-  }
-  command.push_back(ZoltPath());
-  command.insert(command.end(), args.begin(), args.end());
-  pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork");
-  if (pid == 0) {
-    int null = open("/dev/null", O_RDWR);
-    Place(null, 0);
-    Place(out_fd, 1);
-    int err = open("/dev/null", O_WRONLY);
-    Place(err, 2);
-    if (chdir(cwd.c_str()) != 0) _exit(125);
-    setenv("LC_ALL", "C", 1);
-    signal(SIGPIPE, SIG_DFL);
-    std::vector<char*> argv;
-    for (std::string& word : command) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
+  RunOptions options;
+  options.cwd = cwd;
+  int null = Open("/dev/null", O_RDWR);
+  int pid = Spawn(args, options, null, out_fd, null, false);
+  close(null);
   return pid;
 }
 
@@ -336,20 +227,11 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
-
 std::vector<std::string> ListDir(const std::string& path) {
   std::vector<std::string> names;
-  if (DIR* d = opendir(path.c_str())) {
-    while (struct dirent* e = readdir(d)) {
-      std::string n = e->d_name;
-      if (n != "." && n != "..") names.push_back(n);
-    }
-    closedir(d);
-  }
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(path, error))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

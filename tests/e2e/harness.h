@@ -1,18 +1,14 @@
 // Runs the zolt binary as a user would, with a chosen standard input and
 // output, and captures what it printed.
 //
-// The binary is given with --zolt=PATH on the test command line, or with
-// ZOLT_BIN in the environment; ZOLT_RUNNER (for example a Wine loader) is
-// put in front of it when set.
-//
-// With ZOLT_TARGET=win32 the binary is the Windows build run under Wine, and
-// RunZolt makes the same tests work there: arguments naming files under a
-// TempDir are given in their Windows form (Z:\tmp\...) and turned back into
-// host paths in what the program prints on standard error; arguments are
-// handed over so that the program sees the Shift-JIS bytes the test wrote;
-// and standard error, which stays in text mode on Windows, has its CR LF
-// line ends folded to LF in RunResult::err (err_raw keeps them). Tests whose
-// expectations still differ ask TargetIsWin32().
+// The binary is the one built with the tests unless ZOLT_BIN names another;
+// ZOLT_RUNNER (for example a Wine loader) is put in front of it when set.
+// With ZOLT_TARGET=win32 the binary is the Windows build run under Wine:
+// arguments naming files under a TempDir are given in their Windows form
+// (Z:\tmp\...) and in UTF-8, from which Wine makes the Shift-JIS bytes the
+// program sees; in RunResult::err those paths are host paths again and the
+// CR LF line ends of standard error (text mode) are LF (err_raw keeps them).
+// Tests whose expectations still differ ask TargetIsWin32().
 #pragma once
 
 #include <string>
@@ -54,24 +50,15 @@ struct RunResult {
 
 // True when the binary under test is the Windows build (ZOLT_TARGET=win32).
 bool TargetIsWin32();
-
-// The host's name for a file whose name the program spells in Shift-JIS:
-// the bytes themselves natively; under Wine, which keeps host names in
-// UTF-8, their UTF-8 form. Use it to create or read such files from a test.
+// The host's name for a file the program names in Shift-JIS: the same
+// bytes natively, their UTF-8 form under Wine.
 std::string HostName(const std::string& sjis_path);
-
-// Path of the binary under test.
-const std::string& ZoltPath();
-// Sets the binary from the test command line (--zolt=PATH).
-void SetZoltPath(const std::string& path);
 
 // Runs zolt with `args` (not including the program name), under LC_ALL=C.
 RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& options = {});
 
-// Starts zolt with `args` in the directory `cwd`, standard input on the null
-// device, standard output on `out_fd` and standard error discarded, and
-// returns at once with its process id (for tests that act while it runs).
-// Descriptors the test holds are inherited unless they are close-on-exec.
+// Starts zolt with `args` in `cwd`, standard input and error on the null
+// device and standard output on `out_fd`, and returns its process id.
 int StartZolt(const std::vector<std::string>& args, const std::string& cwd, int out_fd);
 // Waits for a process started by StartZolt; its exit status, or 128 + signal.
 int WaitZolt(int pid);
@@ -91,16 +78,14 @@ class TempDir {
   std::string path_;
 };
 
-// Whole-file helpers. ReadFile gives "<missing>" for a file that is absent.
+// Whole files; ReadFile gives "<missing>" for a file that is absent.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
-bool FileExists(const std::string& path);
 // Names in a directory, sorted.
 std::vector<std::string> ListDir(const std::string& path);
-
-// Bytes as written in tests: the banner every run prints first.
+// The banner every run prints first.
 std::string Banner();
-// The CP932 bytes of a UTF-8 string (via iconv).
+// The CP932 bytes of a UTF-8 string.
 std::string Sjis(const std::string& utf8);
 
 }  // namespace e2e
