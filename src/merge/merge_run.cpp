@@ -78,8 +78,7 @@ void CopySources(const MergeScan& scan, MergeRun* run) {
 // False when the output was not completely written.
 bool FinishOutput(const MergeScan& scan, MergeRun* run) {
   const bool to_file = !scan.output.empty();
-  bool written = to_file ? CloseOutput(&run->out) : FlushOutput(&run->out);
-  if (!written || run->out.failed) {
+  if (!(to_file ? CloseOutput(&run->out) : FlushOutput(&run->out))) {
     PrintMessage(Text::kWriteFailed, run->out.name);
     return false;
   }
