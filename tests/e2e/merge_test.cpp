@@ -138,8 +138,8 @@ TEST(Merge, TableOfRuns) {
       // Missing inputs are reported, the run goes on and fails; a wildcard that matches nothing prints nothing.
       {{{"a", "a"}, {"b", "b"}, {"dir/", ""}}, {"-M", "a", "missing", "*.none", "dir", "b", "-o", "OUT"},
        1, Msg(kCannotOpen, "missing") + Msg(kCannotOpen, "dir") + to_out, {{"OUT", "ab"}}},
-      // List entries are neither expanded nor skipped when empty; they and a missing list are reported twice.
-      {{{"x1", "1"}, {"list", "x*\n\n"}, {"y", "y"}}, {"-M", "@list", "@nolist", "y", "-o", "OUT"},
+      // List entries are neither expanded nor skipped when empty, ^Z ends a list; they and a missing list are reported twice.
+      {{{"x1", "1"}, {"list", "x*\n\n\x1A" + std::string(140000, '\n')}, {"y", "y"}}, {"-M", "@list", "@nolist", "y", "-o", "OUT"},
        1, x_missing + Total("1") + MergingTo("OUT") + x_missing + "y 1bytes ok\n", {{"OUT", "y"}}},
       // A list file is read once: it may name itself, or be a pipe (CR dropped across blocks, a last line without LF).
       {{{"LIST", "LIST\r\na\r\n"}, {"a", "A"}}, {"-M", "@LIST", "-o", "OUT"},
@@ -153,7 +153,8 @@ TEST(Merge, TableOfRuns) {
       {same, {"-M", "b", "@list", "-oa"}, 1, Msg(kSame, "a"), same_after},
       {same, {"-M", "b", "?", "-o", "./a"}, 1, Msg(kSame, "a"), same_after},
       {same, {"-M", "b", "@list", "-o", "list"}, 1, Msg(kSame, "list"), same_after},
-      // Standard output appended to an input would never end.
+      // A device may be read and written at once. Standard output appended to an input would never end.
+      {{{"a", "a"}}, {"-M", "/dev/null", "a", "-o", "/dev/null"}, 0, Total("1") + MergingTo("/dev/null") + "/dev/null 0bytes ok\na 1bytes ok\n", {}, On::kPosix},
       {same, {"-M", "a", "b"}, 1, Msg(kSame, "b"), same_after, On::kPosix, Output::kAppend, "b"},
       // A write failure is reported; on a character device at once, the copy stopping in the middle of an input.
       {a_b, {"-M", "a", "b", "-o", "/dev/full"}, 1, Total("2") + MergingTo("/dev/full") + ab + Msg(kCannotWrite, "/dev/full")},
