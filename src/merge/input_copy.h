@@ -9,8 +9,8 @@
 
 namespace zolt {
 
-// The output side of a merge copy.
-struct MergeRun {
+// The state of a merge's copy: the output and what the inputs did.
+struct MergeCopy {
   OutStream out;
   FileId out_id;           // the output's identity when it is a regular file
   bool show_names = true;  // print each input's name before its byte count
@@ -21,8 +21,8 @@ struct MergeRun {
 // Opens the input `name`, copies it to the end of the output, prints its
 // progress line (the name when shown, then the byte count) and notes its
 // last-write time. An input that cannot be opened or read, or that is the
-// output itself, is reported and marks the run. False when writing the
+// output itself, is reported and marks the copy. False when writing the
 // output failed.
-bool CopyNamedInput(MergeRun* run, const std::string& name);
+bool CopyNamedInput(MergeCopy* copy, const std::string& name);
 
 }  // namespace zolt

@@ -43,11 +43,11 @@ bool CheckTotalAndInputs(const MergeScan& scan) {
 // Opens the output file, printing its start lines, or binds standard output
 // when no name was given (names are not shown on a terminal). False after
 // the messages when the file cannot be opened.
-bool BindMergeOutput(const MergeScan& scan, const WorkBuffer& work, MergeRun* run) {
+bool BindMergeOutput(const MergeScan& scan, const WorkBuffer& work, MergeCopy* copy) {
   if (scan.output.empty()) {
-    BindStdout(&run->out);
-    run->show_names = !run->out.unbuffered;
-  } else if (OpenOutput(&run->out, scan.output, scan.append)) {
+    BindStdout(&copy->out);
+    copy->show_names = !copy->out.unbuffered;
+  } else if (OpenOutput(&copy->out, scan.output, scan.append)) {
     PrintFormat(Text::kMergingTo, scan.output.c_str());
     PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
   } else {
@@ -55,34 +55,34 @@ bool BindMergeOutput(const MergeScan& scan, const WorkBuffer& work, MergeRun* ru
     if (scan.wildcard_found) PrintMessage(Text::kListFailed);
     return false;
   }
-  FileId id = Sys().IdentifyDescriptor(run->out.fd);
-  if (id.valid && id.regular) run->out_id = id;
+  FileId id = Sys().IdentifyDescriptor(copy->out.fd);
+  if (id.valid && id.regular) copy->out_id = id;
   return true;
 }
 
 // Copies the inputs of every source in argument order; a list file that
 // could not be opened is reported again. Stops when writing the output failed.
-void CopySources(const MergeScan& scan, MergeRun* run) {
+void CopySources(const MergeScan& scan, MergeCopy* copy) {
   for (const MergeSource& source : scan.sources) {
     if (source.unopened_list) {
       PrintMessage(Text::kCannotOpen, source.unopened_list);
-      run->input_failed = true;
+      copy->input_failed = true;
     }
     for (const std::string& name : source.inputs)
-      if (!CopyNamedInput(run, name)) return;
+      if (!CopyNamedInput(copy, name)) return;
   }
 }
 
 // Writes out the rest of the output (a file: closes it) and reports a
 // failure; a regular output file then takes the inputs' common write time.
 // False when the output was not completely written.
-bool FinishOutput(const MergeScan& scan, MergeRun* run) {
+bool FinishOutput(const MergeScan& scan, MergeCopy* copy) {
   const bool to_file = !scan.output.empty();
-  if (!(to_file ? CloseOutput(&run->out) : FlushOutput(&run->out))) {
-    PrintMessage(Text::kWriteFailed, run->out.name);
+  if (!(to_file ? CloseOutput(&copy->out) : FlushOutput(&copy->out))) {
+    PrintMessage(Text::kWriteFailed, copy->out.name);
     return false;
   }
-  if (to_file && run->out_id.valid) StampWriteTime(run->write_time, scan.output);
+  if (to_file && copy->out_id.valid) StampWriteTime(copy->write_time, scan.output);
   return true;
 }
 
@@ -96,12 +96,12 @@ int RunMerge(const MergeScan& scan) {
   if (!CheckTotalAndInputs(scan)) return -1;
   WorkBuffer work;
   if (!work.Allocate()) return -1;
-  MergeRun run;
-  if (!BindMergeOutput(scan, work, &run)) return -1;
-  CopySources(scan, &run);
-  bool written = FinishOutput(scan, &run);
+  MergeCopy copy;
+  if (!BindMergeOutput(scan, work, &copy)) return -1;
+  CopySources(scan, &copy);
+  bool written = FinishOutput(scan, &copy);
   Sys().SetBinaryMode(kStdout, false);
-  return written && !run.input_failed && scan.missing == 0 ? 0 : -1;
+  return written && !copy.input_failed && scan.missing == 0 ? 0 : -1;
 }
 
 }  // namespace zolt
