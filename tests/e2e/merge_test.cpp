@@ -92,6 +92,7 @@ TEST(Merge, TableOfRuns) {
   const std::string kCannotOpen = "ファイルがオープンできません: ", kSame = "入力ファイルと出力ファイルが同名ファイルです!";
   const std::string kCannotRead = "ファイルが読み込めません: ", kTwoWildcards = "ワイルドカードが複数指定されています: ";
   const std::string kCannotWrite = "<error> 出力ファイルに書き込めません!: ", kNoList = Msg("LIST の作成に失敗しました");
+  const std::string kNoSpace = Msg("結合先ドライブの空き容量が不足しています");
   const long t = TargetIsWin32() ? 123456700 : 123456789, t1 = t - (TargetIsWin32() ? 100 : 1);  // one unit apart
   const std::string ab = "a 1bytes ok\nb 1bytes ok\n", to_out = Total("2") + MergingTo("OUT") + ab, hyo = Sjis("表");
   std::string big;
@@ -146,13 +147,17 @@ TEST(Merge, TableOfRuns) {
        0, Total("10") + MergingTo("OUT") + "LIST 9bytes ok\na 1bytes ok\n", {{"OUT", "LIST\r\na\r\nA"}}},
       {a_b, {"-M", "@/dev/stdin", "-o", "OUT"}, 0, to_out, {{"OUT", "ab"}}, On::kPosix, Output::kPipe, "", std::string(131071, '\r') + "a\nb"},
       // A list or an input that cannot be read fails the run.
-      {a_b, {"-M", "@/proc/self/mem", "/proc/self/mem", "b", "-o", "OUT"}, 1, Msg(kCannotRead, "/proc/self/mem") + Total("1") +
-       MergingTo("OUT") + "/proc/self/mem\n" + Msg(kCannotRead, "/proc/self/mem") + "b 1bytes ok\n", {{"OUT", "b"}}},
+      {a_b, {"-M", "@/proc/self/mem", "a", "-o", "OUT"}, 1, Msg(kCannotRead, "/proc/self/mem") + Total("1") + MergingTo("OUT") + "a 1bytes ok\n", {{"OUT", "a"}}},
+      {a_b, {"-M", "/proc/self/mem", "b", "-o", "OUT"}, 1, Total("1") + MergingTo("OUT") + "/proc/self/mem\n" + Msg(kCannotRead, "/proc/self/mem") +
+       "b 1bytes ok\n", {{"OUT", "b"}}},
       // An output that is also an input (a plain one, listed, found by the wildcard, the list itself) is refused untouched.
       {same, {"-M", "b", "hard", "-o+a"}, 1, Msg(kSame, "hard"), same_after},
       {same, {"-M", "b", "@list", "-oa"}, 1, Msg(kSame, "a"), same_after},
       {same, {"-M", "b", "?", "-o", "./a"}, 1, Msg(kSame, "a"), same_after},
       {same, {"-M", "b", "@list", "-o", "list"}, 1, Msg(kSame, "list"), same_after},
+      // A listed input that is missing until the output is made is refused when the copy reaches it.
+      {{{"a", "a"}, {"list", "OUT\n"}}, {"-M", "a", "@list", "-o", "OUT"}, 1, Msg(kCannotOpen, "OUT") + Total("1") + MergingTo("OUT") +
+       "a 1bytes ok\n" + Msg(kSame, "OUT"), {{"OUT", "a"}}},
       // A device may be read and written at once. Standard output appended to an input would never end.
       {{{"a", "a"}}, {"-M", "/dev/null", "a", "-o", "/dev/null"}, 0, Total("1") + MergingTo("/dev/null") + "/dev/null 0bytes ok\na 1bytes ok\n", {}, On::kPosix},
       {same, {"-M", "a", "b"}, 1, Msg(kSame, "b"), same_after, On::kPosix, Output::kAppend, "b"},
@@ -187,8 +192,10 @@ TEST(Merge, TableOfRuns) {
       {timed, {"-M", "a", "@list", "-o+", "OUT"}, 0, to_out, {{"OUT", "oldab", t}}},
       {{{"a", "a", t}, {"b", "b", t1}}, {"-M", "a", "b", "-o", "OUT"}, 0, to_out, {{"OUT", "ab", -1}}},
       {timed, {"-M", "a", "b"}, 0, Total("2") + ab, {{"OUT", "ab", -1}}, On::kBoth, Output::kFile, "OUT"},
+      // The free space is that of the output's file system (none in /proc).
+      {a_b, {"-M", "a", "b", "-o", "/proc/OUT"}, 1, Total("2") + kNoSpace, {}, On::kPosix},
       // Totals from sparse files: far beyond the free space, refused untouched; beyond 32 bits.
-      {{{"OUT", "keep"}}, {"-M", "p*", "-o", "OUT"}, 1, Total("26,388,279,066,624") + Msg("結合先ドライブの空き容量が不足しています"),
+      {{{"OUT", "keep"}}, {"-M", "p*", "-o", "OUT"}, 1, Total("26,388,279,066,624") + kNoSpace,
        {{"OUT", "keep"}}, On::kBoth, Output::kPipe, "", "", HugeSparseFiles},
       {{{"tail", "end"}}, {"-M", "q*", "tail"}, 0, Total("4,294,991,989") + " 2147495993bytes ok\n 2147495993bytes ok\n 3bytes ok\n",
        {}, On::kBoth, Output::kDevNull, "", "", LargeSparseFiles},
