@@ -11,13 +11,13 @@ bool IsSameRegularFile(const FileId& input, const FileId& output) {
   return input.valid && output.valid && input.regular && input == output;
 }
 
+}  // namespace
+
 void BindStdout(OutStream* out) {
   Sys().SetBinaryMode(kStdout, true);
   AttachOutput(out, kStdout, false, "stdout");
   out->unbuffered = Sys().IsCharDevice(kStdout);
 }
-
-}  // namespace
 
 bool SameFileName(const char* a, const char* b) {
   for (;; ++a, ++b) {

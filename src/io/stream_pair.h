@@ -1,4 +1,5 @@
-// Binding the input and output of a filter run.
+// Binding the input and output of a filter run, and standard output as
+// the output of any job.
 #pragma once
 
 #include <string>
@@ -22,6 +23,10 @@ enum class BindResult {
 
 // Name comparison: equal byte for byte once a-z are folded to A-Z.
 bool SameFileName(const char* a, const char* b);
+
+// Binds `out` to standard output, switched to untranslated mode; on a
+// character device (a terminal) it writes each block through at once.
+void BindStdout(OutStream* out);
 
 // Takes over a redirected standard input: binds `in` to a duplicate of it
 // and re-attaches standard input to the console. False when standard input

@@ -5,36 +5,30 @@
 
 #include "support/messages.h"
 #include "support/platform.h"
+#include "support/sjis.h"
 
 namespace zolt {
 
-bool ExpandWildcard(const std::string& pattern, WildcardList* list, int64_t* total) {
+bool ExpandWildcard(const char* arg, std::vector<std::string>* paths, int64_t* total) {
   try {
     std::vector<DirEntry> entries;
-    if (!Sys().FindFiles(pattern, &entries)) return true;
-    list->names.reserve(entries.size());
+    if (!Sys().FindFiles(arg, &entries)) return true;
+    std::vector<std::string> names;
     for (DirEntry& entry : entries) {
       *total += static_cast<int64_t>(entry.size);
-      list->names.push_back(std::move(entry.name));
+      names.push_back(std::move(entry.name));
     }
-    SortWildcardNames(&list->names);
-    list->present = !list->names.empty();
+    // std::string compares its bytes as unsigned char, which is the order wanted.
+    std::sort(names.begin(), names.end());
+    const char* separator = SjisFindLast(arg, kPathSeparator);
+    const std::string dir_prefix(arg, separator ? static_cast<size_t>(separator + 1 - arg) : 0);
+    for (const std::string& name : names) paths->push_back(dir_prefix + name);
     return true;
   } catch (const std::bad_alloc&) {
-    FreeWildcardList(list, true);
+    paths->clear();
+    PrintMessage(Text::kListFailed);
     return false;
   }
-}
-
-void SortWildcardNames(std::vector<std::string>* names) {
-  // std::string compares its bytes as unsigned char, which is the order wanted.
-  std::sort(names->begin(), names->end());
-}
-
-void FreeWildcardList(WildcardList* list, bool report) {
-  if (report) PrintMessage(Text::kListFailed);
-  std::vector<std::string>().swap(list->names);
-  list->present = false;
 }
 
 }  // namespace zolt

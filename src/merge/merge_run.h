@@ -1,0 +1,14 @@
+// The run of a merge after its argument scan.
+#pragma once
+
+#include "merge/merge_args.h"
+
+namespace zolt {
+
+// Refuses an output that is among the inputs, prints the total, checks the
+// free space and the number of inputs, opens the output and copies every
+// input into it in argument order. Returns 0, or -1 when the run was refused,
+// an input was missed or the output could not be completely written.
+int RunMerge(const MergeScan& scan);
+
+}  // namespace zolt
