@@ -55,10 +55,6 @@ class FakePlatform : public Platform {
   bool fail_set_times = false;              // SetFileTimes fails
   uint64_t free_bytes = uint64_t{1} << 50;  // kFreeSpaceUnknown: the query fails
   std::vector<std::string> free_paths;      // paths FreeBytes was asked about
-  // When not empty, the directory: FindFiles and IdentifyName see only
-  // these names, with their sizes. FindFiles matches wildcards in the last
-  // component of a pattern and lists names without their directory.
-  std::map<std::string, uint64_t> files;
   // With `memory_files` set, named files live in `disk` (name to contents):
   // Open, Remove, FindFiles, IdentifyName and the file times work on it and
   // never on the system's files.
@@ -176,15 +172,12 @@ class FakePlatform : public Platform {
     return real_.IdentifyDescriptor(fd);
   }
   FileId IdentifyName(const std::string& name) override {
-    if (memory_files) return disk.count(name) ? IdOf(name) : FileId{};
-    if (files.empty()) return real_.IdentifyName(name);
-    auto it = files.find(name);
-    if (it == files.end()) return {};
-    return {true, true, 1, static_cast<uint64_t>(std::distance(files.begin(), it)) + 1};
+    if (!memory_files) return real_.IdentifyName(name);
+    return disk.count(name) ? IdOf(name) : FileId{};
   }
   bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) override {
     if (fail_find) return false;
-    if (!memory_files && files.empty()) return real_.FindFiles(pattern, entries);
+    if (!memory_files) return real_.FindFiles(pattern, entries);
     // One directory is searched: names in it are given without it.
     size_t slash = pattern.rfind('/');
     std::string dir = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
@@ -200,11 +193,7 @@ class FakePlatform : public Platform {
         found = true;
       }
     };
-    if (memory_files) {
-      for (const auto& [name, data] : disk) take(name, data.size());
-    } else {
-      for (const auto& [name, size] : files) take(name, size);
-    }
+    for (const auto& [name, data] : disk) take(name, data.size());
     return found;
   }
   bool GetFileTimes(const std::string& name, FileTimes* t) override {
