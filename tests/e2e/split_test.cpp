@@ -97,6 +97,7 @@ TEST(Split, TableOfRuns) {
   const std::string kanji = Sjis("漢"),
                     chapters = Lines({"第1章", "x", "第2章", "y", "第3章", "z"});
   const std::string longline = std::string(140000, 'x') + "\n", nul("a\0b\n", 4);
+  const std::string a743(743, 'a');
   auto run = [](int count) {  // count pairs 0x8E 0x9A: every byte in a lead range
     std::string pairs;
     for (int i = 0; i < count; ++i) pairs += "\x8E\x9A";
@@ -155,7 +156,7 @@ TEST(Split, TableOfRuns) {
        Start("stdin", "16") + Names("O" + Sep() + "_stdin_", 2), {{"O/_stdin_._00", "head\n"}, {"O/_stdin_._01", "#mark\nbody\n"}}, {}, Input::kFile, "data"},
       {{}, {"-S1"}, 1, Message("ファイルが変です (^^; : ", "stdin"), {{"_stdin_._00", "<missing>"}}, {}, Input::kPipe, "line\n"},
       // The input is never truncated as a piece, also when it is standard input.
-      {{{"BOOK._00", book}}, {"-S1", "BOOK._00"}, 1, Message(overwrite, "BOOK._00"), {{"BOOK._00", book}, {"BOOK._01", "<missing>"}}},
+      {{{"BOOK._03", book}}, {"-S1", "BOOK._03"}, 1, Message(overwrite, "BOOK._03"), {{"BOOK._03", book}, {"BOOK._00", "<missing>"}}},
       {{{"O/", ""}, {"O/_stdin_._02", book}}, {"-S1", "O"}, 1, Message(overwrite, "O/_stdin_._02"),
        {{"O/_stdin_._02", book}, {"O/_stdin_._00", "<missing>"}}, {}, Input::kFile, "O/_stdin_._02", On::kPosix},
       // A piece that cannot be created or written ends the job with status 1.
@@ -173,7 +174,10 @@ TEST(Split, TableOfRuns) {
       Cut({"-s1"}, std::string(2000, 'a'), {std::string(1000, 'a'), std::string(1000, 'a'), ""}),
       Cut({"-S1"}, std::string(999, 'a') + kanji + std::string(1500, 'b'), {std::string(999, 'a'), kanji + std::string(998, 'b'), std::string(502, 'b')}),
       Cut({"-S1"}, std::string(998, 'a') + "\x8E\x9A" + "tail\x82", {std::string(998, 'a') + "\x8E\x9A", "tail\x82"}),
+      // Lead-range runs before a cut: back to a byte outside them, back to
+      // the piece start, and one filling all but a byte of a 256-byte look-back step.
       Cut({"-S1"}, "a" + run(1000), {"a" + run(499), run(500), run(1)}),
+      Cut({"-S1"}, a743 + "\x8E" "a" + std::string(255, '\x82') + "z", {a743 + "\x8E" "a" + std::string(254, '\x82'), "\x82z"}),
       // Line pieces hold whole lines; a last line without LF stays with the
       // lines before it; an unfinished line opens a piece once it fills a chunk.
       Cut({"-S2L"}, Lines({"a", "b", "c", "d", "e"}), {"a\r\nb\r\n", "c\r\nd\r\n", "e\r\n"}),
