@@ -1,12 +1,11 @@
 // Fuzz target for split's cutters. Input: a mode byte (size, lines, pattern
-// keeping or dropping the matching line; size with bit 2 set works on files
-// on disk, which the system copies and reads ahead, else files live in
-// memory and are read in odd sizes), n1, a work-buffer size byte, the
-// pattern's length, the pattern, then the data. Properties: the pieces
-// joined give back the input (dropping lines only removes bytes); a size
-// piece but the last holds P bytes, or P - 1 when byte P would have been a
-// lead byte; a line piece but the last ends with its n1-th LF, so the next
-// starts a line; a pattern piece after the first starts with a match.
+// keeping or dropping the matching line; size with bit 2 set cuts a file on
+// disk, which the system copies and reads ahead, else files live in memory
+// and are read in odd sizes), n1, a work-buffer size byte, the pattern's
+// length, the pattern, the data. Properties: the pieces joined give back the
+// input (dropping lines only removes bytes); a size piece but the last holds
+// P bytes, or P - 1 before a lead byte; a line piece but the last ends with
+// its n1-th LF; a pattern piece after the first starts with a match.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -55,10 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int64_t n1 = 1 + data[1] % 64;
   uint64_t piece_size = static_cast<uint64_t>(n1) + 1;  // room for a double-byte character
   uint32_t buffer_size = 2 + data[2] * 4u;
-  size_t pattern_length = std::min<size_t>(data[3], size - 4);
-  std::string pattern_text(reinterpret_cast<const char*>(data + 4), pattern_length);
-  std::string input(reinterpret_cast<const char*>(data + 4 + pattern_length),
-                    size - 4 - pattern_length);
+  const uint8_t* at = data + 4;
+  std::string pattern_text = Take(&at, data + size, data[3]);
+  std::string input = Take(&at, data + size, size);
 
   DiskPlatform fake;
   fake.memory_files = mode != 0 || (data[0] & 4) == 0;

@@ -37,11 +37,6 @@ std::string Lines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// The separator the program puts between OUTDIR and a piece name.
-std::string Sep() {
-  return TargetIsWin32() ? "\\" : "/";
-}
-
 // The names BASE._NN of `count` pieces with `digits` digits, one a line.
 std::string Names(const std::string& base, size_t count, int digits = 2) {
   std::string names;
@@ -83,7 +78,8 @@ Case Cut(std::vector<std::string> args, const std::string& input, std::vector<st
 }
 
 TEST(Split, TableOfRuns) {
-  const std::string out = "OUT" + Sep(), x5000(5000, 'x'), book(3000, 'b'), probe = "_ZO_$$$$.TMP";
+  const std::string sep = TargetIsWin32() ? "\\" : "/";  // between OUTDIR and a piece name
+  const std::string out = "OUT" + sep, x5000(5000, 'x'), book(3000, 'b'), probe = "_ZO_$$$$.TMP";
   const std::string cannot_create = Sjis("ファイルが作成できません");
   const std::string cannot_write = "IN._01\n" + Sjis("<error> 出力ファイルに書き込めません!: ");
   const std::string overwrite = "入力ファイルを分割ファイルで上書きできません: ";
@@ -151,9 +147,9 @@ TEST(Split, TableOfRuns) {
       // Redirected standard input makes _stdin_ pieces in the named directory;
       // a pipe is refused as an empty file.
       {{{"data", std::string(2500, 's')}, {"NAME/", ""}}, {"-S1", "NAME"}, 0,
-       Start("stdin", "2,500") + Names("NAME" + Sep() + "_stdin_", 3), {{"NAME/_stdin_._02", std::string(500, 's')}}, {}, Input::kFile, "data"},
+       Start("stdin", "2,500") + Names("NAME" + sep + "_stdin_", 3), {{"NAME/_stdin_._02", std::string(500, 's')}}, {}, Input::kFile, "data"},
       {{{"data", "head\n#mark\nbody\n"}, {"O/", ""}}, {"-S1L", "-#^#", "O"}, 0,
-       Start("stdin", "16") + Names("O" + Sep() + "_stdin_", 2), {{"O/_stdin_._00", "head\n"}, {"O/_stdin_._01", "#mark\nbody\n"}}, {}, Input::kFile, "data"},
+       Start("stdin", "16") + Names("O" + sep + "_stdin_", 2), {{"O/_stdin_._00", "head\n"}, {"O/_stdin_._01", "#mark\nbody\n"}}, {}, Input::kFile, "data"},
       {{}, {"-S1"}, 1, Message("ファイルが変です (^^; : ", "stdin"), {{"_stdin_._00", "<missing>"}}, {}, Input::kPipe, "line\n"},
       // The input is never truncated as a piece, also when it is standard input.
       {{{"BOOK._03", book}}, {"-S1", "BOOK._03"}, 1, Message(overwrite, "BOOK._03"), {{"BOOK._03", book}, {"BOOK._00", "<missing>"}}},

@@ -15,9 +15,7 @@ TEST(Split, AReadFailureIsReportedWithStatus1) {
   for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
            {"-S100", "in"}, {"-S1L", "in"}, {"-S1L", "-#x", "in"}}) {
     FakePlatform fake;
-    fake.memory_files = true;
-    fake.stdin_terminal = true;
-    fake.utf8 = true;
+    fake.memory_files = fake.stdin_terminal = fake.utf8 = true;
     fake.disk["in"] = std::string(300000, 'x') + "\n";
     fake.read_fails_at = 200000;
     args.insert(args.begin(), "zolt");
