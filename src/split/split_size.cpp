@@ -79,8 +79,8 @@ bool SplitBySize(InStream* input, const SplitRun& run, uint64_t piece_size, uint
   for (uint64_t i = 0; i < full; ++i) {
     int64_t length = read_ahead ? PieceLength(input->fd, piece_size) : -1;
     read_ahead = length >= 0;
-    int64_t written =
-        read_ahead ? pieces.Copy(input, length) : StreamPiece(input, &pieces, piece_size);
+    int64_t written = read_ahead ? pieces.Copy(input, static_cast<uint64_t>(length))
+                                 : StreamPiece(input, &pieces, piece_size);
     if (written < 0 || !pieces.Next()) return false;
     left_over += piece_size - static_cast<uint64_t>(written);
   }
