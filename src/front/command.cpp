@@ -68,6 +68,13 @@ Command TabSwitch(const char* text) {
   return command;
 }
 
+// -Sn1[.n2][L], its first digit already seen.
+Command SplitSwitch(const char* text) {
+  Command command = Switch(Job::kSplit);
+  command.split = ParseSplitOptions(text);
+  return command;
+}
+
 }  // namespace
 
 Command ParseSwitch(const char* text) {
@@ -92,7 +99,7 @@ Command ParseSwitch(const char* text) {
     case 'p':
       return Switch(Job::kUpper);
     case 's':
-      return IsDigit(text[2]) ? Switch(Job::kSplit) : Refuse(text);
+      return IsDigit(text[2]) ? SplitSwitch(text) : Refuse(text);
     case 't':
       return TabSwitch(text);
     case 'u': {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "filters/newline.h"
+#include "split/split_options.h"
 
 namespace zolt {
 
@@ -29,6 +30,7 @@ struct Command {
   Newline newline = Newline::kCrLf;  // kNewlines: the form every newline takes
   int tab_width = 0;                 // kTabs: 0 deletes TABs, 1 to 8 expands them
   bool ignore_case = false;          // kUniq: -U+ compares a-z equal to A-Z
+  SplitOptions split;                // kSplit: n1, n2 and line mode
 };
 
 // Reads `text`, the first argument, as a switch. Prints the usage text for

@@ -9,8 +9,8 @@
 #include "filters/tabs.h"
 #include "filters/uniq.h"
 #include "front/command.h"
-#include "io/stream_pair.h"
 #include "front/usage.h"
+#include "io/stream_pair.h"
 #include "merge/merge.h"
 #include "split/split.h"
 #include "support/messages.h"
@@ -70,7 +70,7 @@ int ZoltMain(int argc, char** argv) {
     return 1;
   }
 
-  if (command.job == Job::kSplit) return Split(args, argv + 1) == -1 ? 1 : 0;
+  if (command.job == Job::kSplit) return Split(command.split, args - 1, argv + 2) == -1 ? 1 : 0;
   if (command.job == Job::kMerge) return Merge(args, argv + 1) == -1 ? 1 : 0;
 
   int files = command.has_switch ? args - 1 : args;

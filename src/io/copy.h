@@ -14,4 +14,11 @@ namespace zolt {
 // (in->error) or a write failure (out->failed).
 uint64_t CopyStream(InStream* in, OutStream* out, bool in_kernel);
 
+// Copies the next `count` bytes of `in` to `out` and returns the bytes
+// copied: fewer only at the end of the input, after a read error (in->error)
+// or a write failure (out->failed). Bytes `in` holds buffered go first; the
+// rest the system copies itself where it can, else they move through the
+// input's buffer in reads that never go past the `count`-th byte.
+uint64_t CopyBytes(InStream* in, OutStream* out, uint64_t count);
+
 }  // namespace zolt

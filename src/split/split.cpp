@@ -1,17 +1,15 @@
-// The split job's driver: reads the switch and the arguments after it, makes
-// the checks in order, announces the run and hands over to a cutter.
 #include "split/split.h"
 
 #include <cstring>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "io/stream_pair.h"
 #include "io/work_buffer.h"
 #include "pattern/pattern.h"
+#include "split/output_dir.h"
+#include "split/pieces.h"
 #include "split/split_lines.h"
-#include "split/split_naming.h"
 #include "split/split_size.h"
 #include "support/disk_space.h"
 #include "support/messages.h"
@@ -21,179 +19,157 @@ namespace zolt {
 
 namespace {
 
-// The input of one run and how to let go of it.
-struct SplitInput {
-  InStream stream;
-  bool redirected = false;
+// What one run works with, gathered by the parse and check steps.
+struct SplitJob {
+  SplitJob() = default;
+  SplitJob(const SplitJob&) = delete;
+  SplitJob& operator=(const SplitJob&) = delete;
+  ~SplitJob() {
+    if (redirected) Sys().SetBinaryMode(kStdin, false);
+  }
+
+  InStream input;
+  bool redirected = false;  // the input is the redirected standard input
+  std::string input_name;   // as typed, or "stdin"
+  const char* outdir = nullptr;
+  PatternHandle pattern;  // null without a pattern argument
+  int64_t size = 0;       // of the input
+  SplitRun run;
 };
 
-void ReleaseInput(SplitInput* input) {
-  CloseInput(&input->stream);
-  if (input->redirected) Sys().SetBinaryMode(kStdin, false);
+// Bytes of a size piece.
+uint64_t PieceSize(const SplitOptions& options) {
+  return static_cast<uint64_t>(options.n1) * 1000;
+}
+
+// Takes the redirected standard input or opens FILE, after the pattern
+// argument when there is one, and notes OUTDIR. False after reporting a
+// refusal (some have no message).
+bool ParseArguments(const SplitOptions& options, int argc, char** argv, SplitJob* job) {
+  job->redirected = OpenRedirectedInput(&job->input);
+  job->run.digits = options.digits;
+  if (options.n1 == 0) return false;
+  int next = 0;
+  const char* pattern = nullptr;
+  if (next < argc && std::strncmp(argv[next], "-#", 2) == 0) {
+    pattern = argv[next] + 2;
+  } else if (next < argc && std::strncmp(argv[next], "--#", 3) == 0) {
+    pattern = argv[next] + 3;
+    job->run.keep_match_line = false;
+  }
+  if (pattern) {
+    if (!options.line_mode) {
+      PrintMessage(Text::kSizeAndPattern);
+      return false;
+    }
+    try {
+      job->pattern = CompileOnce(pattern);
+    } catch (const std::bad_alloc&) {
+      PrintMessage(Text::kMemoryError);
+      return false;
+    }
+    next += 1;
+  }
+  if (job->redirected) {
+    job->input_name = TextBytes(Text::kStdinName);
+  } else {
+    if (next >= argc) return false;
+    job->input_name = argv[next++];
+    if (!OpenInput(&job->input, job->input_name)) {
+      PrintMessage(Text::kCannotOpen, job->input_name);
+      return false;
+    }
+  }
+  job->outdir = next < argc ? argv[next] : nullptr;
+  return true;
 }
 
 // Size of the input: -1 after reporting that it cannot be told, otherwise
-// the byte count. Anything but a regular file (a pipe, a device, a
-// directory) counts as empty.
-int64_t InputSize(const SplitInput& input, const std::string& name) {
-  int64_t size = Sys().FileSize(input.stream.fd);
+// the byte count. Anything but a regular file (a pipe, a device) counts as
+// empty.
+int64_t InputSize(const SplitJob& job) {
+  int64_t size = Sys().FileSize(job.input.fd);
   if (size >= 0) return size;
   std::string reason = Sys().LastError();
-  FileId id = Sys().IdentifyDescriptor(input.stream.fd);
+  FileId id = Sys().IdentifyDescriptor(job.input.fd);
   if (id.valid && !id.regular) return 0;
-  PrintRaw(name + ": " + reason + "\n");
+  PrintRaw(job.input_name + ": " + reason + "\n");
   return -1;
 }
 
-// Parses a piece number of exactly PieceDigits digits; -1 otherwise.
-int PieceNumberOf(const std::string& digits) {
-  if (digits.size() != static_cast<size_t>(PieceDigits)) return -1;
-  int number = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return -1;
-    number = number * 10 + (c - '0');
+// The checks before any piece, in order: the input's size, the number of
+// size pieces, free space, OUTDIR, a piece that would be the input. Fixes
+// the prefix and base name of the pieces. False after reporting the first
+// that fails.
+bool CheckRun(const SplitOptions& options, SplitJob* job) {
+  job->size = InputSize(*job);
+  if (job->size < 0) return false;
+  if (job->size == 0) {
+    PrintMessage(Text::kFileIsOdd, job->input_name);
+    return false;
   }
-  return number;
+  int64_t last = MaxPieceNumber(options.digits);
+  if (!options.line_mode) {
+    uint64_t full = static_cast<uint64_t>(job->size) / PieceSize(options);
+    if (full > static_cast<uint64_t>(last)) {
+      PrintMessage(Text::kSplitTooSmall);
+      return false;
+    }
+    last = static_cast<int64_t>(full);
+  }
+  int space = CheckDiskSpace(job->size, job->outdir);
+  if (space == -1) PrintMessage(Text::kSplitNoSpace);
+  if (space != 0) return false;
+  if (job->outdir && !CheckOutputDir(job->outdir, &job->run.prefix)) {
+    PrintMessage(Text::kDirectoryNotFound, job->outdir);
+    return false;
+  }
+  job->run.base =
+      job->redirected ? TextBytes(Text::kStdinBaseName) : SplitBaseName(job->input_name.c_str());
+  std::string clash = PieceThatIsInput(job->run, job->input.fd, last);
+  if (!clash.empty()) {
+    PrintMessage(Text::kInputIsPiece, clash);
+    return false;
+  }
+  return true;
 }
 
-// The name of a piece up to number `last` that is the input file itself
-// (creating it would destroy the input), or an empty string.
-std::string PieceThatIsInput(const InStream& input, const std::string& prefix,
-                             const std::string& base, int64_t last) {
-  FileId id = Sys().IdentifyDescriptor(input.fd);
-  if (!id.valid || !id.regular) return std::string();
-  std::vector<DirEntry> entries;
-  Sys().FindFiles(prefix + base + "._*", &entries);
-  size_t stem = base.size() + 2;
-  for (const DirEntry& entry : entries) {
-    if (entry.name.size() <= stem) continue;
-    int number = PieceNumberOf(entry.name.substr(stem));
-    if (number < 0 || number > last) continue;
-    std::string name = PieceName(prefix, base, number);
-    if (Sys().IdentifyName(name) == id) return name;
+// Takes the work buffer, prints the start lines, takes the times the pieces
+// receive and runs the cutter. False after a reported failure.
+bool RunSplit(const SplitOptions& options, SplitJob* job) {
+  WorkBuffer work;
+  if (!work.Allocate()) return false;
+  PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
+  char grouped[32];
+  CommaFormat(job->size, grouped, sizeof grouped);
+  PrintFormat(Text::kSplitting, job->input_name.c_str(), grouped);
+  if (job->redirected) {
+    FileTime now = Sys().Now();
+    job->run.times = FileTimes{now, now, now};
+  } else {
+    Sys().GetFileTimes(job->input_name, &job->run.times);
   }
-  return std::string();
+  bool ok;
+  if (options.line_mode) {
+    ok = SplitByLines(&job->input, job->run, work, options.n1, job->pattern.get());
+  } else {
+    uint64_t size = static_cast<uint64_t>(job->size);
+    uint64_t piece = PieceSize(options);
+    ok = SplitBySize(&job->input, job->run, piece, size / piece, size % piece);
+  }
+  if (ok && job->input.error) {
+    PrintMessage(Text::kReadFailed, job->input_name);
+    return false;
+  }
+  return ok;
 }
 
 }  // namespace
 
-int Split(int argc, char** argv) {
-  KeepMatchLine = true;
-  PieceTimes = FileTimes{};
-  SplitInput input;
-  input.redirected = OpenRedirectedInput(&input.stream);
-  if (argc == 1 && !input.redirected) return -1;
-  auto fail = [&input]() {
-    ReleaseInput(&input);
-    return -1;
-  };
-
-  SplitSwitch options = ParseSplitSwitch(argv[0]);
-  if (options.n1 == 0) return fail();
-  SetPieceDigits(options.digits);
-
-  int next = 1;
-  const char* pattern_text = nullptr;
-  if (next < argc) {
-    const char* arg = argv[next];
-    if (std::strncmp(arg, "-#", 2) == 0) {
-      pattern_text = arg + 2;
-    } else if (std::strncmp(arg, "--#", 3) == 0) {
-      pattern_text = arg + 3;
-      KeepMatchLine = false;
-    }
-  }
-  PatternHandle pattern;
-  if (pattern_text) {
-    if (!options.line_mode) {
-      PrintMessage(Text::kSizeAndPattern);
-      return fail();
-    }
-    try {
-      pattern = CompileOnce(pattern_text);
-    } catch (const std::bad_alloc&) {
-      PrintMessage(Text::kMemoryError);
-      return fail();
-    }
-    next += 1;
-  }
-
-  std::string input_name;  // as typed, or "stdin"
-  if (input.redirected) {
-    input_name = TextBytes(Text::kStdinName);
-  } else {
-    if (next >= argc) return fail();
-    input_name = argv[next++];
-    if (!OpenInput(&input.stream, input_name)) {
-      PrintMessage(Text::kCannotOpen, input_name);
-      return -1;
-    }
-  }
-  const char* outdir = next < argc ? argv[next] : nullptr;
-
-  int64_t size = InputSize(input, input_name);
-  if (size < 0) return fail();
-  if (size == 0) {
-    PrintMessage(Text::kFileIsOdd, input_name);
-    return fail();
-  }
-
-  uint64_t piece_size = static_cast<uint64_t>(options.n1) * 1000;
-  uint64_t full = 0;
-  if (!options.line_mode) {
-    full = static_cast<uint64_t>(size) / piece_size;
-    if (full > static_cast<uint64_t>(PieceMax)) {
-      PrintMessage(Text::kSplitTooSmall);
-      return fail();
-    }
-  }
-
-  std::string prefix;
-  int space = CheckDiskSpace(size, outdir);
-  if (space == -1) PrintMessage(Text::kSplitNoSpace);
-  if (space != 0) return fail();
-  if (outdir && CheckOutputDir(&prefix, outdir) != 0) {
-    PrintMessage(Text::kDirectoryNotFound, outdir);
-    return fail();
-  }
-
-  std::string base =
-      input.redirected ? TextBytes(Text::kStdinBaseName) : SplitBaseName(input_name.c_str());
-  int64_t last_piece = options.line_mode ? PieceMax : static_cast<int64_t>(full);
-  std::string clash = PieceThatIsInput(input.stream, prefix, base, last_piece);
-  if (!clash.empty()) {
-    PrintMessage(Text::kInputIsPiece, clash);
-    return fail();
-  }
-
-  WorkBuffer work;
-  if (!work.Allocate()) return fail();
-  PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
-  char grouped[32];
-  CommaFormat(size, grouped, sizeof grouped);
-  PrintFormat(Text::kSplitting, input_name.c_str(), grouped);
-
-  if (input.redirected) {
-    FileTime now = Sys().Now();
-    PieceTimes = FileTimes{now, now, now};
-  } else {
-    Sys().GetFileTimes(input_name, &PieceTimes);
-  }
-
-  bool ok;
-  if (options.line_mode) {
-    ok = SplitByLines(&input.stream, work, prefix, base, options.n1, pattern.get());
-  } else {
-    uint64_t rest = static_cast<uint64_t>(size) % piece_size;
-    ok = SplitBySize(&input.stream, prefix, base, piece_size, full, rest);
-  }
-  if (ok && input.stream.error) {
-    PrintMessage(Text::kReadFailed, input_name);
-    ok = false;
-  }
-
-  ReleaseInput(&input);
-  return ok ? 0 : -1;
+int Split(const SplitOptions& options, int argc, char** argv) {
+  SplitJob job;
+  if (!ParseArguments(options, argc, argv, &job) || !CheckRun(options, &job)) return -1;
+  return RunSplit(options, &job) ? 0 : -1;
 }
 
 }  // namespace zolt

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "io/stream.h"
 #include "io/work_buffer.h"
 #include "pattern/pattern.h"
+#include "split/pieces.h"
 
 namespace zolt {
 
@@ -16,12 +16,12 @@ namespace zolt {
 // pattern (null) a piece holds n1 complete lines and the next piece starts
 // with the first chunk of the next line; with one, a new piece starts at
 // every n1-th matching chunk after the first chunk of the input (the
-// matching chunk is left out when KeepMatchLine is false). Every byte of a
+// matching chunk is left out unless run.keep_match_line). Every byte of a
 // chunk is written; the pattern sees the chunk up to its first NUL byte.
 // Returns false after reporting a piece that could not be created or
 // written, piece numbers used up, or a search that ran out of memory (the
 // rest of the input is not written).
-bool SplitByLines(InStream* input, const WorkBuffer& work, const std::string& prefix,
-                  const std::string& base, int64_t n1, const CompiledPattern* pattern);
+bool SplitByLines(InStream* input, const SplitRun& run, const WorkBuffer& work, int64_t n1,
+                  const CompiledPattern* pattern);
 
 }  // namespace zolt

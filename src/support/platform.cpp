@@ -10,6 +10,10 @@ int64_t Platform::CopyFileData(int, int, size_t) {
   return -1;
 }
 
+int64_t Platform::Peek(int, void*, size_t, uint64_t) {
+  return -1;
+}
+
 Platform& Sys() {
   return g_platform ? *g_platform : NativePlatform();
 }

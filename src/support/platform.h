@@ -90,6 +90,12 @@ class Platform {
   // caller then goes on with Read and Write, which report any error. The
   // default copies nothing and returns -1.
   virtual int64_t CopyFileData(int in, int out, size_t size);
+  // Reads up to `size` bytes that lie `skip` bytes past the current offset
+  // of `fd`, leaving that offset where it is. Returns the count read (fewer
+  // near the end of the file, 0 past it), or -1 when the file cannot be read
+  // this way (a pipe, a device) or on an error. The default reads nothing
+  // and returns -1.
+  virtual int64_t Peek(int fd, void* buffer, size_t size, uint64_t skip);
   // Closes a descriptor; false when the close reported an error.
   virtual bool Close(int fd) = 0;
   // Duplicates a descriptor; -1 on failure.

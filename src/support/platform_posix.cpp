@@ -109,6 +109,21 @@ class PosixPlatform : public Platform {
       if (errno != EINTR) return -1;
     }
   }
+  int64_t Peek(int fd, void* buffer, size_t size, uint64_t skip) override {
+    off_t here = ::lseek(fd, 0, SEEK_CUR);
+    if (here < 0) {
+      last_errno_ = errno;
+      return -1;
+    }
+    for (;;) {
+      ssize_t n = ::pread(fd, buffer, size, here + static_cast<off_t>(skip));
+      if (n >= 0) return n;
+      if (errno == EINTR) continue;
+      last_errno_ = errno;
+      return -1;
+    }
+  }
+
   int64_t Read(int fd, void* buffer, size_t size) override {
     for (;;) {
       ssize_t n = ::read(fd, buffer, size);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,39 +31,16 @@ std::string Message(const std::string& utf8, const std::string& variable = "") {
   return Banner() + Sjis(utf8) + variable + "\n";
 }
 
-std::string Lines(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
+std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
-  for (const std::string& line : lines) text += line + end;
+  for (const std::string& line : lines) text += Sjis(line) + "\r\n";
   return text;
 }
 
-// The pieces of `base` in `dir` in order (names BASE._ and a number).
-std::vector<std::string> Pieces(const std::string& dir, const std::string& base) {
-  std::vector<std::string> pieces;
-  for (const std::string& name : ListDir(dir)) {
-    if (name.rfind(base + "._", 0) == 0) pieces.push_back(ReadFile(dir + "/" + name));
-  }
-  return pieces;
-}
-
-// The separator the program puts between OUTDIR and a piece name.
-std::string Sep() {
-  return TargetIsWin32() ? "\\" : "/";
-}
-
-// A byte count with thousands separators.
-std::string Grouped(size_t n) {
-  std::string digits = std::to_string(n);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
-  return digits;
-}
-
-using Files = std::vector<std::pair<std::string, std::string>>;
-
 // The names BASE._NN of `count` pieces with `digits` digits, one a line.
-std::string Names(const std::string& base, int count, int digits = 2) {
+std::string Names(const std::string& base, size_t count, int digits = 2) {
   std::string names;
-  for (int i = 0; i < count; ++i) {
+  for (size_t i = 0; i < count; ++i) {
     std::string number = std::to_string(i);
     names +=
         base + "._" + std::string(std::max(0, digits - int(number.size())), '0') + number + "\n";
@@ -72,25 +48,38 @@ std::string Names(const std::string& base, int count, int digits = 2) {
   return names;
 }
 
+using Files = std::vector<std::pair<std::string, std::string>>;
+
 enum class On { kBoth, kPosix, kWin32 };
 
 // One run in a fresh directory: the files before it (a name ending in / is a
 // directory, one starting with @ a symbolic link to its content, one
-// starting with | a FIFO), what it prints on standard error, and files after
-// it.
+// starting with | a FIFO), what it prints on standard error, files after it
+// and, when given, every piece (a file named *._*) in the directory.
 struct Case {
   Files before;
   std::vector<std::string> args;
   int status;
   std::string err;
   Files after = {};
+  std::vector<std::string> pieces = {};
   Input input = Input::kTerminal;
   std::string in = "";  // kFile: a name in the directory; kPipe: the data
   On on = On::kBoth;    // kPosix: needs the identity of a redirected stream
 };
 
+// A run that splits `input`, saved as L.TXT, into `pieces`.
+Case Cut(std::vector<std::string> args, const std::string& input, std::vector<std::string> pieces) {
+  std::string grouped = std::to_string(input.size());
+  for (int at = static_cast<int>(grouped.size()) - 3; at > 0; at -= 3) grouped.insert(at, ",");
+  args.push_back("L.TXT");
+  return {
+      {{"L.TXT", input}}, args, 0, Start("L.TXT", grouped) + Names("L", pieces.size()), {}, pieces};
+}
+
 TEST(Split, TableOfRuns) {
-  const std::string out = "OUT" + Sep(), x5000(5000, 'x'), book(3000, 'b');
+  const std::string sep = TargetIsWin32() ? "\\" : "/";  // between OUTDIR and a piece name
+  const std::string out = "OUT" + sep, x5000(5000, 'x'), book(3000, 'b'), probe = "_ZO_$$$$.TMP";
   const std::string cannot_create = Sjis("ファイルが作成できません");
   const std::string cannot_write = "IN._01\n" + Sjis("<error> 出力ファイルに書き込めません!: ");
   const std::string overwrite = "入力ファイルを分割ファイルで上書きできません: ";
@@ -101,22 +90,41 @@ TEST(Split, TableOfRuns) {
   const Files no_piece = {{"IN._00", "<missing>"}, {"EMPTY._00", "<missing>"}};
   std::string numbers;
   for (int i = 0; i < 101; ++i) numbers += std::to_string(i) + "\n";
+  const std::string kanji = Sjis("漢"),
+                    chapters = Lines({"第1章", "x", "第2章", "y", "第3章", "z"});
+  const std::string longline = std::string(140000, 'x') + "\n", nul("a\0b\n", 4);
+  const std::string a743(743, 'a');
+  auto run = [](int count) {  // count pairs 0x8E 0x9A: every byte in a lead range
+    std::string pairs;
+    for (int i = 0; i < count; ++i) pairs += "\x8E\x9A";
+    return pairs;
+  };
+  // A 40,000-byte line arrives as chunks of 16,383, 16,383 and 7,234 bytes
+  // (the work buffer less one byte); a match in the third opens a piece
+  // mid-line. The pattern does not see past a NUL byte, but every byte is
+  // written.
+  const std::string head(32766, 'x'), tail = std::string(7231, 'x') + Sjis("第") + "\n";
+  const std::string nul_tail = std::string("y\0", 2) + Sjis("第") + "\n";
   // clang-format off
   const Case cases[] = {
-      // Size mode names every piece; a trailing separator on OUTDIR is not
-      // doubled, and an existing piece is replaced.
-      {{{"IN.TXT", std::string(12000, 'x')}, {"OUT/", ""}}, {"-S5", "IN.TXT", "OUT"},
-       0, Start("IN.TXT", "12,000") + Names(out + "IN", 3), {{"OUT/IN._00", x5000}, {"OUT/IN._01", x5000}, {"OUT/IN._02", std::string(2000, 'x')}}},
+      // Size mode names every piece; an existing probe proves OUTDIR and is
+      // kept, a trailing separator is not doubled, an existing piece is replaced.
+      {{{"IN.TXT", std::string(12000, 'x')}, {"OUT/", ""}, {"OUT/" + probe, "keep"}}, {"-S5", "IN.TXT", "OUT"},
+       0, Start("IN.TXT", "12,000") + Names(out + "IN", 3), {{"OUT/IN._00", x5000}, {"OUT/IN._01", x5000}, {"OUT/IN._02", std::string(2000, 'x')}, {"OUT/" + probe, "keep"}}},
       {{{"IN.TXT", std::string(12000, 'x')}, {"OUT/", ""}, {"OUT/IN._01", "q"}}, {"-S5", "IN.TXT", out},
        0, Start("IN.TXT", "12,000") + Names(out + "IN", 3), {{"OUT/IN._01", x5000}}},
       // A slash is no separator on Windows: the backslash is still appended.
       {{{"IN.TXT", std::string(12000, 'x')}, {"OUT/", ""}}, {"-S5", "IN.TXT", "OUT/"},
-       0, Start("IN.TXT", "12,000") + Names("OUT/\\IN", 3), {{"OUT/IN._02", std::string(2000, 'x')}}, Input::kTerminal, "", On::kWin32},
-      // Piece numbers follow the digit count.
+       0, Start("IN.TXT", "12,000") + Names("OUT/\\IN", 3), {{"OUT/IN._02", std::string(2000, 'x')}}, {}, Input::kTerminal, "", On::kWin32},
+      // Base name: after the last separator, without the last extension.
+      {{{"D.X/", ""}, {"D.X/.A.B", "dot"}}, {"-S1", "D.X/.A.B"}, 0, Start("D.X/.A.B", "3") + ".A._00\n", {{".A._00", "dot"}}},
+      // Piece numbers follow the digit count; a switch ending in a digit is size mode.
       {{{"A.TXT", std::string(99999, 'a')}}, {"-S1", "A.TXT"}, 0, Start("A.TXT", "99,999") + Names("A", 100), {{"A._99", std::string(999, 'a')}}},
       {big, {"-S1", "B.TXT"}, 1, Message(too_small), {{"B._00", "<missing>"}}},
       {big, {"-S1.3", "B.TXT"}, 0, Start("B.TXT", "100,000") + Names("B", 101, 3), {{"B._100", ""}, {"B._099", std::string(1000, 'b')}}},
       {big, {"-S60.9", "B.TXT"}, 0, Start("B.TXT", "100,000") + Names("B", 2, 5)},
+      {big, {"-S40L.1", "B.TXT"}, 0, Start("B.TXT", "100,000") + Names("B", 3), {{"B._02", std::string(20000, 'b')}}},
+      {bad, {"-S99999999999999999999999", "IN.TXT"}, 0, Start("IN.TXT", "11") + "IN._00\n", {{"IN._00", "some text\r\n"}}},
       {{{"N.TXT", numbers}}, {"-S1L", "N.TXT"}, 1, Start("N.TXT", "294") + Names("N", 100) + Sjis(too_small) + "\n", {{"N._99", "99\n"}, {"N._100", "<missing>"}}},
       // Bad requests are refused before any piece.
       {bad, {"-S0", "IN.TXT"}, 1, Banner(), no_piece},
@@ -125,29 +133,28 @@ TEST(Split, TableOfRuns) {
       {bad, {"-S10", "-#X", "IN.TXT"}, 1, Message("サイズ指定とパターン指定は併用できません"), no_piece},
       {bad, {"-S10", "MISSING.TXT"}, 1, Message("ファイルがオープンできません: ", "MISSING.TXT")},
       {bad, {"-S10", "EMPTY.TXT"}, 1, Message("ファイルが変です (^^; : ", "EMPTY.TXT"), no_piece},
-      // A directory as input cannot be opened.
       {{{"DIR/", ""}}, {"-S1", "DIR"}, 1, Message("ファイルがオープンできません: ", "DIR"), {{"DIR._00", "<missing>"}}},
       {bad, {"-S10", "IN.TXT", "NOWHERE"}, 1, Message(no_dir, "NOWHERE"), no_piece},
       {bad, {"-S10", "IN.TXT", "EMPTY.TXT"}, 1, Message(no_dir, "EMPTY.TXT"), no_piece},
       // A probe already in OUTDIR proves it and is left alone: a FIFO is not
       // waited on, a link neither followed nor its target made or emptied.
-      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"|OUT/_ZO_$$$$.TMP", ""}}, {"-S5", "IN.TXT", "OUT"}, 0,
-       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"OUT/IN._00", x5000}}, Input::kTerminal, "", On::kPosix},
-      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"KEEP", "k"}, {"@OUT/_ZO_$$$$.TMP", "../KEEP"}}, {"-S5", "IN.TXT", "OUT"}, 0,
-       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"KEEP", "k"}, {"OUT/IN._00", x5000}}, Input::kTerminal, "", On::kPosix},
-      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"@OUT/_ZO_$$$$.TMP", "../GONE"}}, {"-S5", "IN.TXT", "OUT"}, 0,
-       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"GONE", "<missing>"}, {"OUT/IN._00", x5000}}, Input::kTerminal, "", On::kPosix},
+      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"|OUT/" + probe, ""}}, {"-S5", "IN.TXT", "OUT"}, 0,
+       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"OUT/IN._00", x5000}}, {}, Input::kTerminal, "", On::kPosix},
+      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"KEEP", "k"}, {"@OUT/" + probe, "../KEEP"}}, {"-S5", "IN.TXT", "OUT"}, 0,
+       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"KEEP", "k"}, {"OUT/IN._00", x5000}}, {}, Input::kTerminal, "", On::kPosix},
+      {{{"IN.TXT", x5000}, {"OUT/", ""}, {"@OUT/" + probe, "../GONE"}}, {"-S5", "IN.TXT", "OUT"}, 0,
+       Start("IN.TXT", "5,000") + Names(out + "IN", 2), {{"GONE", "<missing>"}, {"OUT/IN._00", x5000}}, {}, Input::kTerminal, "", On::kPosix},
       // Redirected standard input makes _stdin_ pieces in the named directory;
       // a pipe is refused as an empty file.
       {{{"data", std::string(2500, 's')}, {"NAME/", ""}}, {"-S1", "NAME"}, 0,
-       Start("stdin", "2,500") + Names("NAME" + Sep() + "_stdin_", 3), {{"NAME/_stdin_._02", std::string(500, 's')}}, Input::kFile, "data"},
+       Start("stdin", "2,500") + Names("NAME" + sep + "_stdin_", 3), {{"NAME/_stdin_._02", std::string(500, 's')}}, {}, Input::kFile, "data"},
       {{{"data", "head\n#mark\nbody\n"}, {"O/", ""}}, {"-S1L", "-#^#", "O"}, 0,
-       Start("stdin", "16") + Names("O" + Sep() + "_stdin_", 2), {{"O/_stdin_._00", "head\n"}, {"O/_stdin_._01", "#mark\nbody\n"}}, Input::kFile, "data"},
-      {{}, {"-S1"}, 1, Message("ファイルが変です (^^; : ", "stdin"), {{"_stdin_._00", "<missing>"}}, Input::kPipe, "line\n"},
+       Start("stdin", "16") + Names("O" + sep + "_stdin_", 2), {{"O/_stdin_._00", "head\n"}, {"O/_stdin_._01", "#mark\nbody\n"}}, {}, Input::kFile, "data"},
+      {{}, {"-S1"}, 1, Message("ファイルが変です (^^; : ", "stdin"), {{"_stdin_._00", "<missing>"}}, {}, Input::kPipe, "line\n"},
       // The input is never truncated as a piece, also when it is standard input.
-      {{{"BOOK._00", book}}, {"-S1", "BOOK._00"}, 1, Message(overwrite, "BOOK._00"), {{"BOOK._00", book}, {"BOOK._01", "<missing>"}}},
+      {{{"BOOK._03", book}}, {"-S1", "BOOK._03"}, 1, Message(overwrite, "BOOK._03"), {{"BOOK._03", book}, {"BOOK._00", "<missing>"}}},
       {{{"O/", ""}, {"O/_stdin_._02", book}}, {"-S1", "O"}, 1, Message(overwrite, "O/_stdin_._02"),
-       {{"O/_stdin_._02", book}, {"O/_stdin_._00", "<missing>"}}, Input::kFile, "O/_stdin_._02", On::kPosix},
+       {{"O/_stdin_._02", book}, {"O/_stdin_._00", "<missing>"}}, {}, Input::kFile, "O/_stdin_._02", On::kPosix},
       // A piece that cannot be created or written ends the job with status 1.
       {{{"IN.TXT", std::string(2500, 'c')}, {"IN._01/", ""}}, {"-S1", "IN.TXT"}, 1,
        Start("IN.TXT", "2,500") + "IN._00\n" + cannot_create + "IN._01\n", {{"IN._00", std::string(1000, 'c')}, {"IN._02", "<missing>"}}},
@@ -157,6 +164,30 @@ TEST(Split, TableOfRuns) {
        Start("IN.TXT", "2,500") + "IN._00\n" + cannot_write + "IN._01\n", {{"IN._02", "<missing>"}}},
       {{{"IN.TXT", "1\n2\n3\n"}, {"@IN._01", "/dev/full"}}, {"-S1L", "IN.TXT"}, 1,
        Start("IN.TXT", "6") + "IN._00\n" + cannot_write + "IN._01\n", {{"IN._02", "<missing>"}}},
+      // Size pieces: an exact multiple leaves an empty last piece; a piece
+      // whose last byte would open a kanji ends one byte early, one ending on
+      // 0x8E 0x9A does not; a lead byte that ends the input stays in the last.
+      Cut({"-s1"}, std::string(2000, 'a'), {std::string(1000, 'a'), std::string(1000, 'a'), ""}),
+      Cut({"-S1"}, std::string(999, 'a') + kanji + std::string(1500, 'b'), {std::string(999, 'a'), kanji + std::string(998, 'b'), std::string(502, 'b')}),
+      Cut({"-S1"}, std::string(998, 'a') + "\x8E\x9A" + "tail\x82", {std::string(998, 'a') + "\x8E\x9A", "tail\x82"}),
+      // Lead-range runs before a cut: back to a byte outside them, back to
+      // the piece start, and one filling all but a byte of a 256-byte look-back step.
+      Cut({"-S1"}, "a" + run(1000), {"a" + run(499), run(500), run(1)}),
+      Cut({"-S1"}, a743 + "\x8E" "a" + std::string(255, '\x82') + "z", {a743 + "\x8E" "a" + std::string(254, '\x82'), "\x82z"}),
+      // Line pieces hold whole lines; a last line without LF stays with the
+      // lines before it; an unfinished line opens a piece once it fills a chunk.
+      Cut({"-S2L"}, Lines({"a", "b", "c", "d", "e"}), {"a\r\nb\r\n", "c\r\nd\r\n", "e\r\n"}),
+      Cut({"-S2l"}, "a\r\nb\r\nc\r\nd\r\ne", {"a\r\nb\r\n", "c\r\nd\r\ne"}),
+      Cut({"-S1L"}, longline + "short\n" + nul + "end\n", {longline, "short\n", nul, "end\n"}),
+      Cut({"-S1L"}, "a\n" + std::string(16383, 'x'), {"a\n", std::string(16383, 'x')}),
+      Cut({"-S1L"}, "a\n" + std::string(16382, 'x'), {"a\n" + std::string(16382, 'x')}),
+      // Matching lines open pieces (the first line is never tested); a
+      // double dash leaves out the cutting lines.
+      Cut({"-S1L", Sjis("-#^第")}, chapters, {Lines({"第1章", "x"}), Lines({"第2章", "y"}), Lines({"第3章", "z"})}),
+      Cut({"-S1L", Sjis("--#^第")}, chapters, {Lines({"第1章", "x"}), "y\r\n", "z\r\n"}),
+      Cut({"-S2L", Sjis("-#^第")}, chapters, {Lines({"第1章", "x", "第2章", "y"}), Lines({"第3章", "z"})}),
+      Cut({"-S1L", "-#nothing"}, chapters, {chapters}),
+      Cut({"-S1L", Sjis("-#第")}, "start\n" + head + tail + nul_tail, {"start\n" + head, tail + nul_tail}),
   };
   // clang-format on
   int index = 0;
@@ -183,6 +214,11 @@ TEST(Split, TableOfRuns) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, c.err);
     for (const auto& [name, bytes] : c.after) EXPECT_TRUE(ReadFile(dir / name) == bytes) << name;
+    std::vector<std::string> pieces;
+    for (const std::string& name : ListDir(dir.path()))
+      if (!c.pieces.empty() && name.find("._") != std::string::npos)
+        pieces.push_back(ReadFile(dir / name));
+    EXPECT_TRUE(pieces == c.pieces);
   }
 }
 
@@ -214,98 +250,6 @@ TEST(Split, PiecesCarryTheInputsTimes) {
   EXPECT_LE(st.st_mtime, time(nullptr) + 1);  // time() may lag the precise clock
 }
 
-// ---- Pieces ---------------------------------------------------------------------
-
-// Each case splits its input in the current directory and names the
-// pieces it expects.
-TEST(SplitPieces, NeverInsideACharacterWholeLinesAndMatchingLinesOpenPieces) {
-  const std::string kanji = Sjis("漢");
-  const std::string chapters = Sjis(Lines({"第1章", "x", "第2章", "y", "第3章", "z"}));
-  const std::string longline = std::string(140000, 'x') + "\n";
-  const std::string nul("a\0b\n", 4);
-  // A 40,000-byte line arrives as chunks of 16,383, 16,383 and 7,234 bytes
-  // (the work buffer less one byte); a match in the third opens a piece
-  // mid-line. The pattern does not see past a NUL byte, but every byte is
-  // written.
-  const std::string head(32766, 'x');
-  const std::string tail = std::string(7231, 'x') + Sjis("第") + "\n";
-  const std::string nul_tail = std::string("y\0", 2) + Sjis("第") + "\n";
-  // clang-format off
-  const struct { std::vector<std::string> switches; std::string input; std::vector<std::string> pieces; } cases[] = {
-      // An exact multiple leaves an empty last piece.
-      {{"-s1"}, std::string(2000, 'a'), {std::string(1000, 'a'), std::string(1000, 'a'), ""}},
-      // Byte 1000 opens a kanji: the piece ends one byte early.
-      {{"-S1"}, std::string(999, 'a') + kanji + std::string(1500, 'b'), {std::string(999, 'a'), kanji + std::string(998, 'b'), std::string(502, 'b')}},
-      // Byte 1000 ends 0x8E 0x9A, though it lies in a lead range; a last lead byte stays.
-      {{"-S1"}, std::string(998, 'a') + "\x8E\x9A" + "tail\x82", {std::string(998, 'a') + "\x8E\x9A", "tail\x82"}},
-      {{"-S2L"}, Lines({"a", "b", "c", "d", "e"}), {"a\r\nb\r\n", "c\r\nd\r\n", "e\r\n"}},
-      // A last line without LF is not counted and stays with the lines before it.
-      {{"-S2l"}, "a\r\nb\r\nc\r\nd\r\ne", {"a\r\nb\r\n", "c\r\nd\r\ne"}},
-      {{"-S1L"}, longline + "short\n" + nul + "end\n", {longline, "short\n", nul, "end\n"}},
-      {{"-S1L", Sjis("-#^第")}, chapters, {Sjis(Lines({"第1章", "x"})), Sjis(Lines({"第2章", "y"})), Sjis(Lines({"第3章", "z"}))}},
-      // A double dash leaves out the cutting lines.
-      {{"-S1L", Sjis("--#^第")}, chapters, {Sjis(Lines({"第1章", "x"})), "y\r\n", "z\r\n"}},
-      {{"-S2L", Sjis("-#^第")}, chapters, {Sjis(Lines({"第1章", "x", "第2章", "y"})), Sjis(Lines({"第3章", "z"}))}},
-      {{"-S1L", "-#nothing"}, chapters, {chapters}},
-      {{"-S1L", Sjis("-#第")}, "start\n" + head + tail + nul_tail, {"start\n" + head, tail + nul_tail}},
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.switches.back() + " on " + std::to_string(c.input.size()) + " bytes");
-    TempDir dir;
-    WriteFile(dir / "L.TXT", c.input);
-    std::vector<std::string> args = c.switches;
-    args.push_back("L.TXT");
-    RunResult r = RunIn(dir, args);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, Start("L.TXT", Grouped(c.input.size())) + Names("L", c.pieces.size()));
-    EXPECT_TRUE(Pieces(dir.path(), "L") == c.pieces);
-  }
-}
-
-// ---- Properties -----------------------------------------------------------------
-
-// Random text of ASCII, kanji, half-width kana and CR LF / LF line ends.
-std::string RandomText(std::mt19937& rng, size_t size) {
-  static const std::vector<std::string> atoms = {"a",        "Z",        " ",        "\r\n",
-                                                 "\n",       "\xB1",     "\x88\x9F", "\x8E\x9A",
-                                                 "\x95\x5C", "\x82\xA0", "\xE0\x40"};
-  std::string text;
-  while (text.size() < size) text += atoms[rng() % atoms.size()];
-  return text;
-}
-
-TEST(SplitProperties, JoinedPiecesGiveBackTheInput) {
-  std::mt19937 rng(2026);
-  for (int round = 0; round < 12; ++round) {
-    TempDir dir;
-    std::string text = RandomText(rng, 1 + rng() % 20000);
-    WriteFile(dir / "R.TXT", text);
-    bool lines = round % 2 == 1, pattern = round % 4 == 3;
-    int n1 = 1 + static_cast<int>(rng() % (lines ? 40 : 4));
-    std::string sw = "-S" + std::to_string(n1) + ".3" + (lines ? "L" : "");
-    SCOPED_TRACE(sw + " on " + std::to_string(text.size()) + " bytes");
-    RunResult r = pattern ? RunIn(dir, {sw, "-#^a", "R.TXT"}) : RunIn(dir, {sw, "R.TXT"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    // The pieces join back; no piece but the last ends inside a character,
-    // and in line mode each holds exactly n1 line ends.
-    std::string joined;
-    bool lead = false;
-    for (const std::string& piece : Pieces(dir.path(), "R")) {
-      EXPECT_FALSE(lead) << "a piece ends on a lead byte before " << joined.size();
-      EXPECT_TRUE(!pattern || joined.empty() || piece[0] == 'a');
-      bool last = joined.size() + piece.size() == text.size();
-      EXPECT_TRUE(last || !lines || pattern || std::count(piece.begin(), piece.end(), '\n') == n1);
-      EXPECT_TRUE(last || lines || piece.size() >= n1 * 1000u - 1) << piece.size();
-      for (unsigned char b : piece) lead = !lead && ((b >= 0x81 && b <= 0x9F) || b >= 0xE0);
-      joined += piece;
-    }
-    EXPECT_EQ(joined, text);
-  }
-}
-
-// ---- Over 4 GiB -------------------------------------------------------------------
-
 TEST(SplitLarge, ASparseInputOver4GiBSplitsWith64BitCounts) {
   const int64_t size = (int64_t{1} << 32) + 1234567;
   TempDir dir;
@@ -323,8 +267,7 @@ TEST(SplitLarge, ASparseInputOver4GiBSplitsWith64BitCounts) {
   close(fd);
   RunResult r = RunIn(dir, {"-S1000000", "BIG.DAT"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err,
-            Start("BIG.DAT", "4,296,201,863") + "BIG._00\nBIG._01\nBIG._02\nBIG._03\nBIG._04\n");
+  EXPECT_EQ(r.err, Start("BIG.DAT", "4,296,201,863") + Names("BIG", 5));
   const int64_t expected[] = {999999999, 1000000000, 1000000000, 1000000000, size - 3999999999};
   char bytes[5] = {};
   ssize_t got = 0;
