@@ -183,7 +183,9 @@ TEST(FaultInjection, MergeAndSplitReportMemorySearchSpaceAndOpenFailures) {
     c.fail(&p.fake);
     EXPECT_EQ(p.Run(c.args), 1);
     EXPECT_TRUE(p.Said(c.said)) << p.fake.err;
-    if (c.never_made) EXPECT_EQ(p.fake.disk.count(c.never_made), 0u);
+    if (c.never_made) {
+      EXPECT_EQ(p.fake.disk.count(c.never_made), 0u);
+    }
   }
   // A failed directory search or file-time call loses no data.
   for (int failure = 0; failure < 3; ++failure) {
