@@ -28,7 +28,7 @@ TEST(Filters, PipeAndFileGiveTheSameBytes) {
   const std::string line(8190, 'x');  // longer than any fixed buffer
   // clang-format off
   const struct { std::string sw, input, output; } cases[] = {
-      {"-L", letters, Sjis("abc abc アヂＡａ\r\n")},
+      {"-Lxyz", letters, Sjis("abc abc アヂＡａ\r\n")},
       {"-P", letters, Sjis("ABC ABC アヂＡａ\r\n")},
       {"-L", "A\x82", "a\x82"},
       {"-D", std::string("A\x00\x09\x1A\x42\r\r\n\x95\x5C\x7F\r", 13), "A\tB\r\n\x95\x5C"},
@@ -36,11 +36,11 @@ TEST(Filters, PipeAndFileGiveTheSameBytes) {
       {"-K", half_marks, full_marks},
       {"-k", Sjis("ｶﾞｷﾞｸﾞ ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ ﾊﾞ ｳﾞ ｶﾟ 漢ﾞ ﾟ Τ ｶ"), Sjis("ガギグ パピプペポ バ ウ゛ カ゜ 漢゛ ") + "\xDF" + Sjis(" Τ カ")},
       {"-T4", tabs, "a   b\r\nabcd    e\n" + Sjis("日本") + "    x\r        y"},
-      {"-T8", tabs, "a       b\r\nabcd    e\n" + Sjis("日本") + "    x\r" + std::string(16, ' ') + "y"},
+      {"-T08", tabs, "a       b\r\nabcd    e\n" + Sjis("日本") + "    x\r" + std::string(16, ' ') + "y"},
       {"-T1", "\ta\t", " a "},
       {"-T0", "\ta\tb\t\r\n", "ab\r\n"},
       {"-U", uniq, "a\nb\na\nAbc\nABC\nabc\nabc"},
-      {"-U+", uniq, "a\nb\na\nAbc\nabc"},
+      {"-U+x", uniq, "a\nb\na\nAbc\nabc"},
       {"-U", line + "\n" + line + "\n", line + "\n"},
       {"-U", Sjis("第一章\n第一章\n第二章\n"), Sjis("第一章\n第二章\n")},  // compared as bytes
   };

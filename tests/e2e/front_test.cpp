@@ -91,7 +91,7 @@ TEST(Front, TableOfRuns) {
       {.args = {"%in.txt", "%abs.txt"}, .status = 0, .out = "", .err = "", .after = {{"abs.txt", kData}}},
       {.args = {"%in.txt"}, .status = 0, .out = kData, .err = ""},
       {.args = {"-Cu", "%in.txt"}, .status = 0, .out = "", .err = "", .after = {{"captured", kUnix}}, .output = Output::kFile, .to = "captured"},
-      {.args = {"-Cd"}, .status = 0, .out = "a\r\nb\r\nc\r\nd", .err = "", .input = Input::kPipe, .in = "a\r\nb\rc\nd"},
+      {.args = {"-Cdos"}, .status = 0, .out = "a\r\nb\r\nc\r\nd", .err = "", .input = Input::kPipe, .in = "a\r\nb\rc\nd"},
       {.args = {"-cu"}, .status = 0, .out = "a\nb\nc\nd", .err = "", .input = Input::kPipe, .in = "a\r\nb\rc\nd"},
       {.args = {"-Cm"}, .status = 0, .out = "a\rb\rc\rd", .err = "", .input = Input::kPipe, .in = "a\r\nb\rc\nd"},
       {.args = {"-J"}, .status = 0, .out = "abc\nd", .err = "", .input = Input::kPipe, .in = "a\r\nb\rc\nd"},
@@ -112,7 +112,7 @@ TEST(Front, TableOfRuns) {
                                                           : "<error> スイッチが不正です!:-X\n\t-? で Usage 表示\n", .utf8 = true},
   };
   // Invalid switches are named as typed.
-  for (std::string sw : {"-X", "-Cz", "-T9", "-T10", "-T", "-", "-S"})
+  for (std::string sw : {"-X", "-C", "-Cz", "-T9", "-T10", "-T99999999999", "-T", "-", "-S", "-Sx", "-@"})
     cases.push_back({.args = {sw, "in", "out"}, .status = 1, .out = "", .err = Sjis("<error> スイッチが不正です!:") + sw + "\n" + kHint});
   // clang-format on
   int index = 0;
