@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "filters/control_codes.h"
-#include "filters/letter_case.h"
 #include "filters/kana.h"
+#include "filters/letter_case.h"
 #include "filters/newline.h"
 #include "filters/tabs.h"
 #include "filters/uniq.h"
