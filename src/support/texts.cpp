@@ -102,15 +102,26 @@ char32_t DecodeUtf8(const std::string& s, size_t* i) {
   return cp;
 }
 
-struct TextCache {
-  bool ready = false;
-  bool utf8 = false;
-  std::array<std::string, static_cast<size_t>(Text::kCount)> bytes;
-};
+using TextTable = std::array<std::string, static_cast<size_t>(Text::kCount)>;
 
-TextCache& Cache() {
-  static TextCache cache;
-  return cache;
+// The texts in CP932, converted once and never changed after.
+const TextTable& Cp932Texts() {
+  static const TextTable texts = [] {
+    TextTable converted;
+    for (size_t i = 0; i < converted.size(); ++i) Utf8ToCp932(kTexts[i], &converted[i]);
+    return converted;
+  }();
+  return texts;
+}
+
+// The texts as written, in UTF-8.
+const TextTable& Utf8Texts() {
+  static const TextTable texts = [] {
+    TextTable copied;
+    for (size_t i = 0; i < copied.size(); ++i) copied[i] = kTexts[i];
+    return copied;
+  }();
+  return texts;
 }
 
 }  // namespace
@@ -143,19 +154,8 @@ const char* TextUtf8(Text id) {
 }
 
 const std::string& TextBytes(Text id) {
-  TextCache& cache = Cache();
-  bool utf8 = Sys().MessagesInUtf8();
-  if (!cache.ready || cache.utf8 != utf8) {
-    for (size_t i = 0; i < cache.bytes.size(); ++i) {
-      if (utf8)
-        cache.bytes[i] = kTexts[i];
-      else
-        Utf8ToCp932(kTexts[i], &cache.bytes[i]);
-    }
-    cache.ready = true;
-    cache.utf8 = utf8;
-  }
-  return cache.bytes[static_cast<size_t>(id)];
+  const TextTable& texts = Sys().MessagesInUtf8() ? Utf8Texts() : Cp932Texts();
+  return texts[static_cast<size_t>(id)];
 }
 
 }  // namespace zolt
