@@ -1,4 +1,9 @@
-// The program's entry: one invocation, one job.
+// The program's entry: one invocation, one job. The front end is the top of
+// the program and nothing below includes it: zolt_main prints the banner,
+// reads the first argument into a typed Command (command), prints the usage
+// text (usage), refuses identical names, and hands the rest to a filter over
+// bound streams, to merge or to split, turning the outcome into the exit
+// status.
 #pragma once
 
 namespace zolt {

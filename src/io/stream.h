@@ -1,3 +1,7 @@
+// Shared I/O below the jobs: buffered streams over platform descriptors
+// (stream), the binding of standard input and output to a filter run
+// (stream_pair), the work buffer (work_buffer) and the one copy loop (copy).
+//
 // Buffered byte streams over platform descriptors.
 //
 // Data moves in blocks of kStreamBlock bytes. An output stream remembers its
