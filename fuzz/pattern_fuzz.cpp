@@ -21,7 +21,7 @@ namespace {
 // The plain matcher: a direct, exponential rendering of the matching rules.
 struct Reference {
   const std::vector<PatternWord>& words;
-  const std::vector<uint32_t>& text;  // ends with kEndOfText
+  const ScratchVector<uint32_t>& text;  // ends with kEndOfText
   long budget;
   bool exhausted = false;
 
@@ -148,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t end = 0;
     bool found = FindMatch(*compiled, text.c_str(), &start, &end);
     Require(found == SearchCompiled(*compiled, text.c_str()), "search and match agree");
-    std::vector<uint32_t> codes;
+    ScratchVector<uint32_t> codes;
     ToCodeString(text.c_str(), &codes);
     if (pattern.size() > 24 || codes.size() > 40) continue;
     Reference reference{compiled->words, codes, 2000000};
