@@ -179,6 +179,9 @@ TEST(Merge, TableOfRuns) {
       {kanji, {"-M", hyo + "*.txt", "-o", "OUT"}, 0, Total("2") + MergingTo("OUT") + hyo + "1.txt 1bytes ok\n" + hyo + "2.txt 1bytes ok\n", {{"OUT", "12"}}},
       {kanji, {"-M", "?1.txt", "-o", "OUT"}, 0, Total("2") + MergingTo("OUT") + "z1.txt 1bytes ok\n" + hyo + "1.txt 1bytes ok\n", {{"OUT", "z1"}}},
       // A backslash is an ordinary byte natively; on Windows it separates, found past the kanji.
+      // A listed name with a wildcard character is a literal name, in its directory.
+      {{{"sub/", ""}, {"sub/x*y", "L"}, {"a", "a"}, {"list", "sub/x*y\n"}}, {"-M", "@list", "a", "-o", "OUT"}, 0,
+       Total("2") + MergingTo("OUT") + "sub/x*y 1bytes ok\na 1bytes ok\n", {{"OUT", "La"}}, On::kPosix},
       {{{"a\\b.txt", "backslash"}}, {"-M", "a\\*", "-o", "OUT"}, 0, Total("9") + MergingTo("OUT") + "a\\b.txt 9bytes ok\n", {{"OUT", "backslash"}}, On::kPosix},
       {{{hyo + "/", ""}, {hyo + "/" + hyo + "3.txt", "3"}}, {"-M", hyo + "\\" + hyo + "*", "-o", "OUT"}, 0, Total("1") + MergingTo("OUT") +
        hyo + "\\" + hyo + "3.txt 1bytes ok\n", {{"OUT", "3"}}, On::kWin32},
