@@ -116,8 +116,9 @@ TEST(Split, TableOfRuns) {
       // A slash is no separator on Windows: the backslash is still appended.
       {{{"IN.TXT", std::string(12000, 'x')}, {"OUT/", ""}}, {"-S5", "IN.TXT", "OUT/"},
        0, Start("IN.TXT", "12,000") + Names("OUT/\\IN", 3), {{"OUT/IN._02", std::string(2000, 'x')}}, {}, Input::kTerminal, "", On::kWin32},
-      // Base name: after the last separator, without the last extension.
-      {{{"D.X/", ""}, {"D.X/.A.B", "dot"}}, {"-S1", "D.X/.A.B"}, 0, Start("D.X/.A.B", "3") + ".A._00\n", {{".A._00", "dot"}}},
+      // Base name: after the last separator ('/' only on POSIX), without the last extension.
+      {{{"D.X/", ""}, {"D.X/.A.B", "dot"}}, {"-S1", "D.X/.A.B"}, 0, Start("D.X/.A.B", "3") + ".A._00\n", {{".A._00", "dot"}}, {},
+       Input::kTerminal, "", On::kPosix},
       // Piece numbers follow the digit count; a switch ending in a digit is size mode.
       {{{"A.TXT", std::string(99999, 'a')}}, {"-S1", "A.TXT"}, 0, Start("A.TXT", "99,999") + Names("A", 100), {{"A._99", std::string(999, 'a')}}},
       {big, {"-S1", "B.TXT"}, 1, Message(too_small), {{"B._00", "<missing>"}}},
