@@ -19,9 +19,6 @@
 
 namespace zolt {
 
-namespace {
-
-// Runs the filter of `command` over the bound streams.
 int RunFilter(const Command& command, StreamPair* pair) {
   switch (command.job) {
     case Job::kNewlines:
@@ -43,8 +40,6 @@ int RunFilter(const Command& command, StreamPair* pair) {
       return CopyUnchanged(pair);
   }
 }
-
-}  // namespace
 
 int ZoltMain(int argc, char** argv) {
   Sys().OpenClosedStandardStreams();

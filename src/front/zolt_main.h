@@ -6,7 +6,15 @@
 // status.
 #pragma once
 
+#include "front/command.h"
+#include "io/stream_pair.h"
+
 namespace zolt {
+
+// Runs the filter job of `command` (a newline, letter-case, control-code,
+// katakana, TAB or duplicate-line job, else the plain copy) over `pair`;
+// 0, or -1 when it failed (its message printed).
+int RunFilter(const Command& command, StreamPair* pair);
 
 // Runs zolt with the command line `argv` (argv[0] the program name) and
 // returns the process exit status.

@@ -1,6 +1,10 @@
 #include "filter_references.h"
 
 #include "filters/kana.h"
+#include "front/command.h"
+#include "front/zolt_main.h"
+#include "io/stream_pair.h"
+#include "unit/fake_platform.h"
 
 namespace zolt::testing {
 
@@ -19,11 +23,9 @@ char FoldLetter(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
 }
 
-}  // namespace
-
 // One byte at a time: a lead byte and the byte after it pass as they are
 // (a lead byte at the very end too); other letters change case.
-std::string ReferenceCase(const std::string& in, bool lower) {
+std::string Case(const std::string& in, bool lower) {
   std::string out;
   int pending = -1;
   for (char c : in) {
@@ -48,7 +50,7 @@ std::string ReferenceCase(const std::string& in, bool lower) {
 
 // One byte at a time, with the previous byte p: LF writes CR LF after a CR,
 // else LF; CR and other control codes except TAB write nothing.
-std::string ReferenceDeleteControl(const std::string& in) {
+std::string DeleteControl(const std::string& in) {
   std::string out;
   int p = -1;
   for (char c : in) {
@@ -66,7 +68,7 @@ std::string ReferenceDeleteControl(const std::string& in) {
 
 // One byte at a time, with nothing, a lead byte or a katakana pending; a
 // lead byte still pending at the end is written.
-std::string ReferenceKana(const std::string& in) {
+std::string Kana(const std::string& in) {
   std::string out;
   int lead = -1;
   int kana = -1;
@@ -116,8 +118,8 @@ std::string ReferenceKana(const std::string& in) {
   return out;
 }
 
-std::string ReferenceCrconv(const std::string& in, int type) {
-  const std::string nl = type == 1 ? "\r\n" : type == 2 ? "\n" : "\r";
+// Every CR, LF and CR LF becomes `nl`.
+std::string Newlines(const std::string& in, const std::string& nl) {
   std::string out;
   bool after_cr = false;
   for (char b : in) {
@@ -135,7 +137,8 @@ std::string ReferenceCrconv(const std::string& in, int type) {
   return out;
 }
 
-std::string ReferenceJoin(const std::string& in) {
+// Every CR deleted; an LF kept unless it directly follows a CR.
+std::string Join(const std::string& in) {
   std::string out;
   char previous = 0;
   for (char b : in) {
@@ -146,14 +149,16 @@ std::string ReferenceJoin(const std::string& in) {
   return out;
 }
 
-// One byte at a time: a TAB moves to the next stop; the column returns to 0
-// after every LF and after a CR that is not followed by LF.
-std::string ReferenceTabs(const std::string& in, int n) {
+// One byte at a time: a TAB moves to the next stop (width 0: it is
+// deleted); the column returns to 0 after every LF and after a CR that is
+// not followed by LF.
+std::string Tabs(const std::string& in, int n) {
   std::string out;
   long long column = 0;
   int previous = -1;
   for (char c : in) {
     if (previous == '\r' && c != '\n') column = 0;
+    if (c == '\t' && n == 0) continue;
     if (c == '\t') {
       long long k = n - column % n;
       out.append(static_cast<size_t>(k), ' ');
@@ -168,16 +173,9 @@ std::string ReferenceTabs(const std::string& in, int n) {
   return out;
 }
 
-std::string ReferenceDeleteTabs(const std::string& in) {
-  std::string out;
-  for (char c : in)
-    if (c != '\t') out += c;
-  return out;
-}
-
 // Whole lines (through LF, or to the end), each written unless it equals the
 // line before it.
-std::string ReferenceUniq(const std::string& in, bool fold) {
+std::string Uniq(const std::string& in, bool fold) {
   std::string out;
   std::string previous;
   size_t start = 0;
@@ -196,6 +194,53 @@ std::string ReferenceUniq(const std::string& in, bool fold) {
     start = end;
   }
   return out;
+}
+
+}  // namespace
+
+const std::vector<std::string> kFilterSwitches = {"",    "-Cd", "-Cu", "-Cm", "-J",  "-L",  "-P",
+                                                  "-D",  "-K",  "-T0", "-T1", "-T2", "-T3", "-T4",
+                                                  "-T5", "-T6", "-T7", "-T8", "-U",  "-U+"};
+
+std::string Reference(const std::string& sw, const std::string& in) {
+  switch (sw.empty() ? 0 : sw[1]) {
+    case 'C':
+      return Newlines(in, sw[2] == 'd' ? "\r\n" : sw[2] == 'u' ? "\n" : "\r");
+    case 'J':
+      return Join(in);
+    case 'L':
+    case 'P':
+      return Case(in, sw[1] == 'L');
+    case 'D':
+      return DeleteControl(in);
+    case 'K':
+      return Kana(in);
+    case 'T':
+      return Tabs(in, sw[2] - '0');
+    case 'U':
+      return Uniq(in, sw.size() > 2);
+    default:
+      return in;
+  }
+}
+
+FilterRun RunFilterJob(const std::string& sw, const std::string& input,
+                       const std::vector<size_t>& reads, size_t allocation_budget) {
+  FakePlatform fake;
+  fake.read_sizes = reads;
+  fake.allocation_budget = allocation_budget;
+  StreamPair pair;
+  AttachInput(&pair.input, fake.AddInput(input), true);
+  int out = fake.AddOutput();
+  AttachOutput(&pair.output, out, true, "out");
+  FilterRun run;
+  run.result = RunFilter(ParseSwitch(sw.c_str()), &pair);
+  run.closed = CloseOutput(&pair.output);
+  CloseInput(&pair.input);
+  run.out = fake.Contents(out);
+  run.err = fake.err;
+  run.blocks_left = fake.allocated_blocks;
+  return run;
 }
 
 }  // namespace zolt::testing

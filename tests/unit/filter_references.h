@@ -1,27 +1,35 @@
-// Byte-at-a-time references for the line filters, written from the
-// description of each filter rather than from its code. The unit tests and
-// the filter fuzz target compare the block-wise filters against them.
+// Byte-at-a-time references for the filter jobs, written from the
+// description of each filter rather than from its code, and a way to run a
+// job by its switch over bytes held in memory. The unit tests and the filter
+// fuzz target compare the block-wise filters against the references.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zolt::testing {
 
-// Plain copy (type 0) or newline conversion to CR LF (1), LF (2) or CR (4).
-std::string ReferenceCrconv(const std::string& in, int type);
-// Every CR deleted; an LF kept unless it directly follows a CR.
-std::string ReferenceJoin(const std::string& in);
-// Letters to lower or upper case, the byte after a lead byte untouched.
-std::string ReferenceCase(const std::string& in, bool lower);
-// Control codes deleted but TAB, LF and the CR of a CR LF pair.
-std::string ReferenceDeleteControl(const std::string& in);
-// Half-width katakana to full-width, sound marks folded in.
-std::string ReferenceKana(const std::string& in);
-// TABs expanded to stops every `n` columns (1 to 8).
-std::string ReferenceTabs(const std::string& in, int n);
-// TABs deleted.
-std::string ReferenceDeleteTabs(const std::string& in);
-// Runs of equal lines reduced to their first; `fold` ignores letter case.
-std::string ReferenceUniq(const std::string& in, bool fold);
+// The switch of every filter job: the plain copy (""), each newline form,
+// join, case, control codes, katakana, every TAB width and both duplicate-
+// line jobs.
+extern const std::vector<std::string> kFilterSwitches;
+
+// What the job of switch `sw` makes of `in`, one byte at a time.
+std::string Reference(const std::string& sw, const std::string& in);
+
+struct FilterRun {
+  std::string out;         // bytes written to the output
+  std::string err;         // bytes written to standard error
+  int result = 0;          // what the job returned
+  bool closed = false;     // the output closed without error
+  size_t blocks_left = 0;  // allocated blocks not released
+};
+
+// Runs the job of switch `sw` on `input`, delivered in reads of the sizes in
+// `reads` (cycled; empty means whole blocks), with `allocation_budget`
+// bytes allocatable.
+FilterRun RunFilterJob(const std::string& sw, const std::string& input,
+                       const std::vector<size_t>& reads = {}, size_t allocation_budget = SIZE_MAX);
 
 }  // namespace zolt::testing
