@@ -16,7 +16,23 @@
 
 namespace zolt {
 
-class FakePlatform : public Platform {
+// Failures a FakePlatform injects; a test may set them all at once.
+struct Faults {
+  size_t write_budget = SIZE_MAX;           // bytes writable before writes fail
+  std::string fail_close_of;                // closing this file, opened for writing, fails
+  size_t read_fails_at = SIZE_MAX;          // reading a named file past this offset fails
+  std::vector<size_t> read_sizes;           // sizes of successive reads, cycled
+  int fail_open_at = 0;                     // the N-th Open (from 1) fails
+  int fail_allocation_from = 0;             // the N-th Allocate (from 1) and later fail
+  size_t largest_allocation = SIZE_MAX;     // larger requests fail
+  size_t allocation_budget = SIZE_MAX;      // total bytes allocatable
+  bool fail_find = false;                   // FindFiles finds nothing
+  bool fail_get_times = false;              // GetFileTimes fails
+  bool fail_set_times = false;              // SetFileTimes fails
+  uint64_t free_bytes = uint64_t{1} << 50;  // kFreeSpaceUnknown: the query fails
+};
+
+class FakePlatform : public Platform, public Faults {
  public:
   FakePlatform() : real_(NativePlatform()), previous_(SetPlatform(this)) {}
   ~FakePlatform() override { SetPlatform(previous_); }
@@ -42,19 +58,6 @@ class FakePlatform : public Platform {
                                              [](const auto& f) { return !f.second.name.empty(); }));
   }
 
-  // Injected failures.
-  size_t largest_allocation = SIZE_MAX;  // larger requests fail
-  size_t write_budget = SIZE_MAX;        // bytes writable before writes fail
-  bool fail_close = false;
-  std::string fail_close_of;                // closing this file, opened for writing, fails
-  int fail_open_at = 0;                     // the N-th Open (from 1) fails
-  int fail_allocation_from = 0;             // the N-th Allocate (from 1) and later fail
-  size_t read_fails_at = SIZE_MAX;          // reading a named file past this offset fails
-  bool fail_find = false;                   // FindFiles finds nothing
-  bool fail_get_times = false;              // GetFileTimes fails
-  bool fail_set_times = false;              // SetFileTimes fails
-  uint64_t free_bytes = uint64_t{1} << 50;  // kFreeSpaceUnknown: the query fails
-  std::vector<std::string> free_paths;      // paths FreeBytes was asked about
   // With `memory_files` set, named files live in `disk` (name to contents):
   // Open, Remove, FindFiles, IdentifyName and the file times work on it and
   // never on the system's files.
@@ -62,9 +65,6 @@ class FakePlatform : public Platform {
   std::map<std::string, std::string> disk;
   std::map<std::string, FileTimes> times;  // times set on files in `disk`
   bool utf8 = false;                       // answer of MessagesInUtf8
-  size_t read_chunk = SIZE_MAX;            // most bytes one read returns
-  std::vector<size_t> read_sizes;          // sizes of successive reads, cycled
-  size_t allocation_budget = SIZE_MAX;     // total bytes allocatable
   std::string err;                         // what was written to descriptor 2
   // With `capture_stdout`, descriptor 1 is an in-memory file (not a
   // terminal) whose bytes collect in `out`.
@@ -101,7 +101,7 @@ class FakePlatform : public Platform {
     const std::string& data = Data(f);
     if (!f.name.empty() && f.pos >= read_fails_at) return -1;
     if (f.pos > data.size()) f.pos = data.size();
-    size_t n = std::min({size, data.size() - f.pos, read_chunk});
+    size_t n = std::min(size, data.size() - f.pos);
     if (!read_sizes.empty()) {
       n = std::min(n, read_sizes[next_read_]);
       next_read_ = (next_read_ + 1) % read_sizes.size();
@@ -132,8 +132,8 @@ class FakePlatform : public Platform {
   }
   bool Close(int fd) override {
     auto it = files_.find(fd);
-    if (it == files_.end()) return real_.Close(fd) && !fail_close;
-    bool fails = fail_close || (it->second.writing && it->second.name == fail_close_of);
+    if (it == files_.end()) return real_.Close(fd);
+    bool fails = it->second.writing && it->second.name == fail_close_of;
     if (fails) ++failed_closes;
     if (!it->second.name.empty()) files_.erase(it);
     return !fails;
@@ -211,10 +211,7 @@ class FakePlatform : public Platform {
     return true;
   }
   FileTime Now() override { return real_.Now(); }
-  uint64_t FreeBytes(const char* path) override {
-    free_paths.push_back(path ? path : "<null>");
-    return free_bytes;
-  }
+  uint64_t FreeBytes(const char*) override { return free_bytes; }
   void* Allocate(size_t size) override {
     ++allocations;
     if (fail_allocation_from > 0 && allocations >= fail_allocation_from) return nullptr;

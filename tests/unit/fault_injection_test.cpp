@@ -1,8 +1,8 @@
 // Failures injected through the platform into whole runs of the program:
 // writes that fail at the first byte, part-way and at the final close,
 // allocations, reads, opens, directory searches, file times and the
-// free-space query that fail. Files live in memory; every run must close
-// what it opened and release what it allocated.
+// free-space query that fail or answer at a limit. Files live in memory;
+// every run must close what it opened and release what it allocated.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,21 +10,20 @@
 
 #include "front/zolt_main.h"
 #include "unit/fake_platform.h"
+#include "unit/filter_references.h"
 
 namespace zolt {
 namespace {
 
 const std::string kWriteFailed = "<error> 出力ファイルに書き込めません!: ";
+const std::string kReadFailed = "ファイルが読み込めません: in\n";
 
-// A program run on in-memory files with UTF-8 messages; the caller sets up
-// the files and failures on `fake` before Run.
+// A program run on in-memory files with UTF-8 messages and `faults`.
 struct Program {
   FakePlatform fake;
-  Program() {
-    fake.memory_files = true;
-    fake.capture_stdout = true;
-    fake.stdin_terminal = true;
-    fake.utf8 = true;
+  explicit Program(const Faults& faults = {}) {
+    static_cast<Faults&>(fake) = faults;
+    fake.memory_files = fake.capture_stdout = fake.stdin_terminal = fake.utf8 = true;
   }
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), "zolt");
@@ -48,34 +47,35 @@ std::string Lines(size_t count) {
 
 TEST(FaultInjection, FiltersReportEveryFailureWithStatus1) {
   const std::string text = Lines(20000);
-  for (const char* job :
-       {"-Cd", "-Cu", "-Cm", "-J", "-K", "-T4", "-T0", "-U", "-U+", "-L", "-P", "-D", "-Cx"}) {
-    const std::string sw = job[2] == 'x' ? "" : job;  // -Cx: the plain copy
-    // The first byte, part-way through, the final close, standard output,
-    // and a read that fails part-way.
-    for (int where = 0; where < 5; ++where) {
-      SCOPED_TRACE(sw + " failure " + std::to_string(where));
-      Program p;
+  // The first byte, part-way through, the final close, standard output, and
+  // a read that fails part-way.
+  const struct {
+    Faults faults;
+    bool to_stdout;
+    std::string said;
+  } failures[] = {
+      {{.write_budget = 0}, false, kWriteFailed + "out\n"},
+      {{.write_budget = 100000}, false, kWriteFailed + "out\n"},
+      {{.fail_close_of = "out"}, false, kWriteFailed + "out\n"},
+      {{.write_budget = 100000}, true, kWriteFailed + "stdout\n"},
+      {{.read_fails_at = 65536}, false, kReadFailed},
+  };
+  for (const std::string& sw : testing::kFilterSwitches) {
+    for (const auto& failure : failures) {
+      SCOPED_TRACE(sw + " " + failure.said);
+      Program p(failure.faults);
       p.fake.disk["in"] = text;
-      if (where == 0) p.fake.write_budget = 0;
-      if (where == 1 || where == 3) p.fake.write_budget = 100000;
-      if (where == 2) p.fake.fail_close_of = "out";
-      if (where == 4) p.fake.read_fails_at = 65536;
       std::vector<std::string> args = {"in"};
-      if (where != 3) args.push_back("out");
+      if (!failure.to_stdout) args.push_back("out");
       if (!sw.empty()) args.insert(args.begin(), sw);
       EXPECT_EQ(p.Run(args), 1);
-      EXPECT_TRUE(p.Said(where == 4   ? "ファイルが読み込めません: in\n"
-                         : where == 3 ? kWriteFailed + "stdout\n"
-                                      : kWriteFailed + "out\n"))
-          << p.fake.err;
+      EXPECT_TRUE(p.Said(failure.said)) << p.fake.err;
     }
     // Every allocation failing from the first, second or third on: the job
     // needs no more, or says so with status 1.
     for (int from = 1; from <= 3; ++from) {
-      Program p;
+      Program p({.fail_allocation_from = from});
       p.fake.disk["in"] = Lines(100);
-      p.fake.fail_allocation_from = from;
       int status = p.Run(sw.empty() ? std::vector<std::string>{"in", "out"}
                                     : std::vector<std::string>{sw, "in", "out"});
       if (status == 0) {
@@ -85,14 +85,6 @@ TEST(FaultInjection, FiltersReportEveryFailureWithStatus1) {
             << sw << p.fake.err;
       }
     }
-  }
-  // Room for the first line but not the second.
-  for (const char* job : {"-U", "-U+"}) {
-    Program p;
-    p.fake.disk["in"] = "short\n" + std::string(5000, 'x') + "\n";
-    p.fake.allocation_budget = 4096;
-    EXPECT_EQ(p.Run({job, "in", "out"}), 1) << job;
-    EXPECT_TRUE(p.Said("Memory Allocate Error!: in function Uniq()")) << p.fake.err;
   }
 }
 
@@ -132,56 +124,61 @@ TEST(FaultInjection, EveryMergeOutputAndSplitPieceReportsItsWriteFailure) {
   }
 }
 
-TEST(FaultInjection, MergeAndSplitReportMemorySearchSpaceAndOpenFailures) {
-  struct Case {
+TEST(FaultInjection, MergeAndSplitReportMemoryReadSearchSpaceAndOpenFailures) {
+  const std::string no_space = "結合先ドライブの空き容量が不足しています\n";
+  const struct {
     std::vector<std::string> args;
-    void (*fail)(FakePlatform*);
-    const char* said;
-    const char* never_made;
-  };
-  const Case cases[] = {
+    Faults faults;
+    int status;
+    std::string said;
+    const char* never_made = nullptr;
+  } cases[] = {
       {{"-M", "a", "b", "-oout"},
-       [](FakePlatform* f) { f->fail_allocation_from = 1; },
+       {.fail_allocation_from = 1},
+       1,
        "global buf memory allocate error!",
        "out"},
       {{"-M", "a", "b", "-oout"},
-       [](FakePlatform* f) { f->fail_find = true; },
+       {.fail_find = true},
+       1,
        "ファイルがオープンできません: a\n",
        "out"},
       {{"-M", "a", "b", "-oout"},
-       [](FakePlatform* f) { f->free_bytes = kFreeSpaceUnknown; },
+       {.free_bytes = kFreeSpaceUnknown},
+       1,
        "Drive Not Ready!\n",
        "out"},
+      // Free space for exactly the total is enough, in 64 bits.
+      {{"-M", "a", "b", "-oout"}, {.free_bytes = 1}, 1, no_space, "out"},
+      {{"-M", "a", "b", "-oout"}, {.free_bytes = 2}, 0, "b 1bytes ok\n"},
+      {{"-M", "a", "b", "-oout"}, {.free_bytes = (uint64_t{1} << 32) + 1}, 0, "b 1bytes ok\n"},
       // The second input, after the scan's list-free lookups.
-      {{"-M", "a", "b", "-oout"},
-       [](FakePlatform* f) { f->fail_open_at = 3; },
-       "ファイルがオープンできません: ",
-       nullptr},
+      {{"-M", "a", "b", "-oout"}, {.fail_open_at = 3}, 1, "ファイルがオープンできません: "},
       {{"-S1", "in"},
-       [](FakePlatform* f) { f->fail_allocation_from = 1; },
+       {.fail_allocation_from = 1},
+       1,
        "global buf memory allocate error!",
        "in._00"},
-      {{"-S1", "in"},
-       [](FakePlatform* f) { f->free_bytes = kFreeSpaceUnknown; },
-       "Drive Not Ready!\n",
-       "in._00"},
+      {{"-S1", "in"}, {.free_bytes = kFreeSpaceUnknown}, 1, "Drive Not Ready!\n", "in._00"},
+      // The work buffer halves until it fits.
+      {{"-S1L", "in"}, {.largest_allocation = 5000}, 0, "allocated buf size =4096 . ok\n"},
       // The first search, after the work buffer.
-      {{"-S1L", "-#x", "in"},
-       [](FakePlatform* f) { f->fail_allocation_from = 2; },
-       "Memory Allocate Error\n",
-       "in._01"},
+      {{"-S1L", "-#x", "in"}, {.fail_allocation_from = 2}, 1, "Memory Allocate Error\n", "in._01"},
       // Opens: the input, then piece 00, then piece 01.
-      {{"-S1", "in"}, [](FakePlatform* f) { f->fail_open_at = 3; }, "in._01\n", nullptr},
-      {{"-S1L", "in"}, [](FakePlatform* f) { f->fail_open_at = 3; }, "in._01\n", nullptr},
+      {{"-S1", "in"}, {.fail_open_at = 3}, 1, "in._01\n"},
+      {{"-S1L", "in"}, {.fail_open_at = 3}, 1, "in._01\n"},
+      // Reads that fail part-way through the input.
+      {{"-S100", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},
+      {{"-S1L", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},
+      {{"-S1L", "-#x", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.said);
-    Program p;
+    Program p(c.faults);
     p.fake.disk = {{"a", "x"},
                    {"b", "y"},
                    {"in", std::string(1500, 'x') + "\n" + std::string(999, 'y') + "\n"}};
-    c.fail(&p.fake);
-    EXPECT_EQ(p.Run(c.args), 1);
+    EXPECT_EQ(p.Run(c.args), c.status);
     EXPECT_TRUE(p.Said(c.said)) << p.fake.err;
     if (c.never_made) {
       EXPECT_EQ(p.fake.disk.count(c.never_made), 0u);
@@ -189,11 +186,10 @@ TEST(FaultInjection, MergeAndSplitReportMemorySearchSpaceAndOpenFailures) {
   }
   // A failed directory search or file-time call loses no data.
   for (int failure = 0; failure < 3; ++failure) {
-    Program p;
+    Program p({.fail_find = failure == 0,
+               .fail_get_times = failure == 1,
+               .fail_set_times = failure == 2});
     p.fake.disk = {{"a", "x"}, {"b", "y"}, {"in", std::string(2500, 'x')}};
-    if (failure == 0) p.fake.fail_find = true;
-    if (failure == 1) p.fake.fail_get_times = true;
-    if (failure == 2) p.fake.fail_set_times = true;
     EXPECT_EQ(p.Run({"-S1", "in"}), 0) << failure;
     EXPECT_EQ(p.fake.disk["in._00"] + p.fake.disk["in._01"] + p.fake.disk["in._02"],
               std::string(2500, 'x'));
