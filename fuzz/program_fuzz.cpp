@@ -1,21 +1,19 @@
-// Fuzz target for the whole program on random command lines, run in process
-// on files in memory (a fake platform).
-//
-// Input: a flags byte, a byte B, the lengths of the files "a", "b.txt",
-// "c.txt" and the list file "l", their contents, then the arguments separated
-// by NUL bytes. Flags: bits 0-1 pick standard input (a terminal, "a", empty,
-// "b.txt"); bit 2: the free space is unknown; bit 3: 100 bytes are free; bit
-// 4: allocations over 1000 bytes (B bit 1 set) or 3000 fail; bit 5: writes
-// fail after B * 3 bytes (B odd) or B * 7; bit 6: closing "out" (B odd) or
-// "a._00" fails; bit 7: messages in UTF-8.
-// Every run ends with status 0 or 1, closes every file it opened, releases
-// every block it allocated, and ends with status 1 when a write or close
-// failed. A run whose switch is exactly -M, with no failure injected and all
-// its inputs there, succeeds; and when such a run succeeds it wrote what it
-// kept followed by its inputs in argument order, worked out from the
+// Fuzz target for the whole program, run in process on random command lines
+// with files in memory (a fake platform). Input: a flags byte, a byte B, the
+// lengths of the files "a", "b.txt", "c.txt" and the list "l", their contents,
+// then the arguments separated by NUL bytes. Flags: bits 0-1 standard input
+// (a terminal, "a", empty, "b.txt"); bit 2 free space unknown; bit 3 100 bytes
+// free; bit 4 allocations over 1000 bytes (B bit 1) or 3000 fail; bit 5 writes
+// fail after B * 3 bytes (B odd) or B * 7; bit 6 closing "out" (B odd) or
+// "a._00" fails; bit 7 messages in UTF-8. Every run ends with status 0 or 1,
+// closes every file, releases every block, and ends with status 1 after a
+// failed write or close. A run whose switch is exactly -M succeeds when no
+// failure is injected and its inputs all exist; when it succeeds it wrote what
+// it kept followed by its inputs in argument order, worked out from the
 // arguments alone.
 #include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,8 +48,7 @@ MergeOracle ForeseeMerge(zolt::FakePlatform& fake, const std::vector<std::string
   for (size_t i = 2; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.find_first_of("*?") != std::string::npos) {
-      clean = clean && !wildcard;
-      wildcard = true;
+      clean = clean && !std::exchange(wildcard, true);
       std::vector<zolt::DirEntry> entries;
       fake.FindFiles(arg, &entries);
       std::sort(entries.begin(), entries.end(), [](auto& x, auto& y) { return x.name < y.name; });
@@ -61,23 +58,17 @@ MergeOracle ForeseeMerge(zolt::FakePlatform& fake, const std::vector<std::string
     } else if (arg[0] == '@') {
       enough = true;
       const std::string name = arg.substr(1);
-      std::string list = disk.count(name) ? disk.at(name) : "", line;
+      std::string list = disk.count(name) ? disk.at(name) : "";
       clean = clean && disk.count(name);
       found.push_back(name);
-      for (char c : list.substr(0, list.find('\x1A'))) {
-        if (c == '\n')
-          copy(std::exchange(line, ""));
-        else if (c != '\r')
-          line.push_back(c);
-      }
-      if (!line.empty()) copy(line);
+      list.erase(std::remove(list.begin(), list.end(), '\r'), list.end());
+      std::istringstream lines(list.substr(0, list.find('\x1A')));  // a name a line, CRs dropped
+      for (std::string line; std::getline(lines, line);) copy(line);
     } else if (arg[0] == '-' && (arg[1] == 'o' || arg[1] == 'O')) {
       append = append || arg[2] == '+';
       std::string name = arg.substr(arg[2] == '+' ? 3 : 2);
-      if (!name.empty())
-        oracle.output = name;
-      else if (i + 1 < args.size())
-        oracle.output = args[++i];  // whatever it is
+      // An empty name takes the next argument, whatever it is.
+      if (!name.empty() || i + 1 < args.size()) oracle.output = name.empty() ? args[++i] : name;
       clean = clean && !oracle.output.empty();
     } else {
       files += static_cast<int>(disk.count(arg));
