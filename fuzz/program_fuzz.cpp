@@ -107,10 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (flags & 32) fake.write_budget = b * (b & 1 ? 3u : 7u);
   if (flags & 64) fake.fail_close_of = b & 1 ? "out" : "a._00";
   std::vector<std::string> args = {"zolt"};
-  while (at < end && args.size() < 10) {
+  for (; at < end && args.size() < 10; at += at < end)  // past the NUL that ends an argument
     args.push_back(Take(&at, end, static_cast<size_t>(std::find(at, end, 0) - at)));
-    if (at < end) ++at;
-  }
   const bool merge = args.size() > 1 && args[1] == "-M";
   const MergeOracle oracle = merge ? ForeseeMerge(fake, args, (flags & 0x7C) == 0) : MergeOracle();
 
