@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,13 +27,12 @@ struct Reference {
   bool ClassHas(size_t list, uint32_t c) {
     if (c == kEndOfText) return false;
     bool negated = words[list] == '^';
-    if (negated) ++list;
+    list += negated;
     bool found = false;
     while (words[list] != 0 && !found) {
       if (words[list] == RANGE_MARK) {
         PatternWord a = words[list + 1], b = words[list + 2];
-        PatternWord low = a < b ? a : b, high = a < b ? b : a;
-        found = c >= low && c <= high;
+        found = c >= std::min(a, b) && c <= std::max(a, b);
         list += 3;
       } else if (words[list] == OP_LITERAL) {
         found = c == words[list + 1];
@@ -50,17 +48,10 @@ struct Reference {
   // Returns true with *end on success; sets `exhausted` when out of steps.
   bool MatchHere(size_t w, size_t t, size_t mark, size_t* end) {
     for (;;) {
-      if (--budget < 0) {
-        exhausted = true;
-        return false;
-      }
+      if (--budget < 0) exhausted = true;
+      if (exhausted) return false;
       PatternWord x = words[w++];
       uint32_t c = text[t];
-      if (IsLiteralWord(x)) {
-        if (c != x) return false;
-        ++t;
-        continue;
-      }
       if (x == OP_END) {
         *end = t;
         return true;
@@ -83,30 +74,24 @@ struct Reference {
         ++t;
         w += static_cast<size_t>(words[w] / 2);
       } else if (x == OP_ALT) {
-        if (MatchHere(w + 1, t, mark, end)) return true;
-        if (exhausted) return false;
+        if (MatchHere(w + 1, t, mark, end) || exhausted) return !exhausted;
         w += static_cast<size_t>(words[w] / 2);
       } else if (x == OP_JUMP) {
         w += static_cast<size_t>(words[w] / 2);
       } else if (x == OP_STAR || x == OP_PLUS || x == OP_QUEST) {
         PatternWord offset = words[w];
         if (offset > 0 && x != OP_PLUS) {
-          if (MatchHere(w + 1, t, mark, end)) return true;
-          if (exhausted) return false;
+          if (MatchHere(w + 1, t, mark, end) || exhausted) return !exhausted;
           w += static_cast<size_t>(offset / 2);
         } else if (offset > 0 || x == OP_QUEST) {
           ++w;
         } else {
-          size_t exit = w + 1;
-          if (t != mark) {
-            size_t target = static_cast<size_t>(static_cast<PatternWord>(w) + offset / 2);
-            if (MatchHere(target, t, t, end)) return true;
-            if (exhausted) return false;
-          }
-          w = exit;
+          size_t back = static_cast<size_t>(static_cast<PatternWord>(w) + offset / 2);
+          if (t != mark && (MatchHere(back, t, t, end) || exhausted)) return !exhausted;
+          ++w;
         }
-      } else {
-        if (c != static_cast<uint32_t>(x)) return false;
+      } else {  // a literal; any other word is read as one too
+        if (c != x) return false;
         ++t;
       }
     }
@@ -118,13 +103,8 @@ struct Reference {
       *start = 0;
       return MatchHere(1, 0, 0, end);
     }
-    for (size_t s = 0; s < text.size(); ++s) {
-      if (MatchHere(0, s, s, end)) {
-        *start = s;
-        return true;
-      }
-      if (exhausted) return false;
-    }
+    for (*start = 0; *start < text.size(); ++*start)
+      if (MatchHere(0, *start, *start, end) || exhausted) return !exhausted;
     return false;
   }
 };
@@ -135,25 +115,19 @@ struct Reference {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zolt;
   if (size == 0) return 0;
-  size_t pattern_length = std::min<size_t>(data[0], size - 1);
-  std::string pattern(reinterpret_cast<const char*>(data + 1), pattern_length);
-  std::string line(reinterpret_cast<const char*>(data + 1 + pattern_length),
-                   size - 1 - pattern_length);
-  pattern.resize(std::strlen(pattern.c_str()));
-  line.resize(std::strlen(line.c_str()));
+  const uint8_t* at = data + 1;
+  const std::string pattern = Take(&at, data + size, data[0]).c_str();  // up to a NUL
+  const std::string line = Take(&at, data + size, size).c_str();
 
   PatternHandle compiled = CompileOnce(pattern.c_str());
   for (const std::string& text : {line, line.substr(line.size() / 2)}) {
-    size_t start = 0;
-    size_t end = 0;
+    size_t start = 0, end = 0, ref_start = 0, ref_end = 0;
     bool found = FindMatch(*compiled, text.c_str(), &start, &end);
     Require(found == SearchCompiled(*compiled, text.c_str()), "search and match agree");
     ScratchVector<uint32_t> codes;
     ToCodeString(text.c_str(), &codes);
     if (pattern.size() > 24 || codes.size() > 40) continue;
     Reference reference{compiled->words, codes, 2000000};
-    size_t ref_start = 0;
-    size_t ref_end = 0;
     bool expected = reference.Search(&ref_start, &ref_end);
     if (reference.exhausted) continue;
     Require(expected == found, "same outcome as the plain matcher");

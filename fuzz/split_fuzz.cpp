@@ -37,8 +37,7 @@ struct DiskPlatform : zolt::FakePlatform {
 bool TakeFile(zolt::FakePlatform* fake, const std::string& name, std::string* data) {
   if (fake->memory_files) {
     auto it = fake->disk.find(name);
-    if (it != fake->disk.end()) *data = it->second;
-    return it != fake->disk.end();
+    return it != fake->disk.end() && (*data = it->second, true);
   }
   std::ifstream in(name, std::ios::binary);
   *data = std::string(std::istreambuf_iterator<char>(in), {});
@@ -79,16 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(fake.OpenNamedFiles() == 0, "every piece is closed");
 
   std::vector<std::string> pieces;
-  for (std::string piece; TakeFile(&fake, PieceName(run, pieces.size()), &piece);)
-    pieces.push_back(piece);
   std::string joined;
-  for (const std::string& piece : pieces) joined += piece;
+  for (std::string piece; TakeFile(&fake, PieceName(run, pieces.size()), &piece); joined += piece)
+    pieces.push_back(piece);
   Require(mode == 3 ? joined.size() <= input.size() : joined == input, "the pieces give the input");
   // lead[i]: byte i opens a double-byte character, reading from the start.
   std::vector<bool> lead(input.size() + 1, false);
-  for (size_t i = 0; i < input.size(); ++i) {
+  for (size_t i = 0; i < input.size(); ++i)
     if (IsSjisLead(static_cast<unsigned char>(input[i]))) lead[i++] = true;
-  }
   size_t end = 0;
   for (size_t i = 0; mode != 3 && i + 1 < pieces.size(); ++i) {
     const std::string& piece = pieces[i];
