@@ -45,8 +45,7 @@ TEST(Drives, MergeAndSplitCheckTheDriveTheirOutputNames) {
       {{"-S1", "IN.TXT", win32 ? "z:." : "."}, 0, "allocated buf size =16384 . ok\nSplitting 'IN.TXT'(6 byte)\n" + std::string(win32 ? "z:.\\" : "./") + "IN._00\n", "IN._00", "text\r\n"},
   };
   // clang-format on
-  TempDir d;
-  MakeFiles(d, {{"a", "a"}, {"b", "b"}, {"IN.TXT", "text\r\n"}});
+  TempDir d({{"a", "a"}, {"b", "b"}, {"IN.TXT", "text\r\n"}});
   for (const auto& [args, status, err, file, bytes] : rows) {
     SCOPED_TRACE(args.back());
     if (win32 && args.back()[0] == 'b' && WineHasDriveB()) continue;

@@ -66,9 +66,7 @@ TEST(Faults, AnInputThatShrinksOrGrowsGivesWhatWasThere) {
   const std::string original = Numbered(64 << 20);
   for (bool grow : {false, true}) {
     SCOPED_TRACE(grow ? "grows" : "shrinks");
-    TempDir d;
-    WriteFile(d / "a", original.substr(0, 16 << 20));
-    WriteFile(d / "b", "END");
+    TempDir d({{"a", original.substr(0, 16 << 20)}, {"b", "END"}});
     std::string out;
     auto read_and_change = [&](int fd) {
       out = ReadSome(fd, 1 << 20);
@@ -84,8 +82,8 @@ TEST(Faults, AnInputThatShrinksOrGrowsGivesWhatWasThere) {
     EXPECT_TRUE(!grow || out == original.substr(0, 16 << 20) + "MORE") << out.size();
     EXPECT_TRUE(grow || original.compare(0, out.size(), out) == 0) << "not a prefix";
 
-    WriteFile(d / "IN", original);
-    mkdir((d / "SPLIT").c_str(), 0755);
+    d.Make("IN", original);
+    d.Make("SPLIT/", "");
     auto change = [&](int) {
       usleep(20000);
       Change(d / "IN", grow, 10 << 20);
@@ -123,8 +121,7 @@ TEST(Faults, ClosedStandardDescriptorsNeverCarryData) {
       {{"-M", "a", "b"}, {1}, 1, {}},
   };
   for (const Case& c : cases) {
-    TempDir d;
-    MakeFiles(d, {{"a", "A"}, {"b", "B"}, {"IN", piece + piece}, {"OUT/", ""}});
+    TempDir d({{"a", "A"}, {"b", "B"}, {"IN", piece + piece}, {"OUT/", ""}});
     RunResult r = RunIn(d, c.args, {.closed = c.closed});
     EXPECT_EQ(r.status, c.status) << c.args[0];
     for (const auto& [name, bytes] : c.after) EXPECT_EQ(ReadFile(d / name), bytes) << name;
@@ -135,9 +132,8 @@ TEST(Faults, ClosedStandardDescriptorsNeverCarryData) {
 // is refused, a nearly full one gives a reported failed write and a prefix
 // of the data.
 TEST(Faults, SplitIntoAReadOnlyOrNearlyFullDirectory) {
-  TempDir d;
-  std::string input = Numbered(100000);
-  WriteFile(d / "IN.TXT", input);
+  const std::string input = Numbered(100000);
+  TempDir d({{"IN.TXT", input}});
   SmallTmpfs ro(d / "RO", "size=1m"), small(d / "SMALL", "size=256k");
   if (!ro.why.empty() || !small.why.empty()) GTEST_SKIP() << ro.why << small.why;
   if (mount("tmpfs", ro.path.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0)

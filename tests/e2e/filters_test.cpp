@@ -51,8 +51,7 @@ TEST(Filters, PipeAndFileGiveTheSameBytes) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, Banner());
     EXPECT_TRUE(r.out == c.output);
-    TempDir dir;
-    MakeFiles(dir, {{"in.txt", c.input}, {"out.txt", "old contents that must go"}});
+    TempDir dir({{"in.txt", c.input}, {"out.txt", "old contents that must go"}});
     r = RunZolt({c.sw, dir / "in.txt", dir / "out.txt"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err + r.out, Banner());

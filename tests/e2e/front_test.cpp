@@ -116,8 +116,7 @@ TEST(Front, TableOfRuns) {
   for (const Case& c : cases) {
     SCOPED_TRACE("case " + std::to_string(index++));
     if (!RunsHere(c.on)) continue;
-    TempDir dir;
-    MakeFiles(dir, fixture);
+    TempDir dir(fixture);
     std::vector<std::string> args = c.args;
     for (std::string& arg : args)
       if (arg[0] == '%') arg = dir / arg.substr(1);
@@ -151,8 +150,7 @@ TEST(Front, ABrokenPipeEndsQuietly) {
   if (getenv("ZOLT_RUNNER"))
     GTEST_SKIP() << "the pipe status of a wrapped program is the wrapper's";
   // Read only the start of a long output, then close the pipe.
-  TempDir dir;
-  WriteFile(dir / "big.txt", std::string(8 << 20, 'y'));
+  TempDir dir({{"big.txt", std::string(8 << 20, 'y')}});
   auto read_start = [](int out) { EXPECT_EQ(ReadSome(out, 10), "yyyyyyyyyy"); };
   RunResult r =
       RunZolt({"big.txt"}, {.input = Input::kDevNull, .cwd = dir.path(), .during = read_start});

@@ -191,10 +191,11 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
   return result;
 }
 
-TempDir::TempDir() {
-  char tmpl[] = "/tmp/zolt-e2e-XXXXXX";
-  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+TempDir::TempDir(const Files& files) {
+  std::string tmpl = std::string(kTempRoot) + "XXXXXX";
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
   path_ = tmpl;
+  for (const auto& [name, bytes] : files) Make(name, bytes);
 }
 
 TempDir::~TempDir() {
@@ -234,18 +235,14 @@ bool RunsHere(On on) {
   return on != (TargetIsWin32() ? On::kPosix : On::kWin32);
 }
 
-void MakeFile(const TempDir& dir, const std::string& name, const std::string& bytes) {
-  const std::string path = HostName(dir / name), rest = HostName(dir / name.substr(1));
+void TempDir::Make(const std::string& name, const std::string& bytes) const {
+  const std::string path = HostName(*this / name), rest = HostName(*this / name.substr(1));
   const bool made = name.back() == '/' ? mkdir(path.c_str(), 0755) == 0
                     : name[0] == '@'   ? symlink(bytes.c_str(), rest.c_str()) == 0
                     : name[0] == '|'   ? mkfifo(rest.c_str(), 0644) == 0
-                    : name[0] == '='   ? link(HostName(dir / bytes).c_str(), rest.c_str()) == 0
+                    : name[0] == '='   ? link(HostName(*this / bytes).c_str(), rest.c_str()) == 0
                                        : (WriteFile(path, bytes), true);
   if (!made) throw std::runtime_error("cannot make " + path);
-}
-
-void MakeFiles(const TempDir& dir, const Files& files) {
-  for (const auto& [name, bytes] : files) MakeFile(dir, name, bytes);
 }
 
 std::vector<std::string> ListDir(const std::string& path) {

@@ -64,16 +64,24 @@ std::string HostName(const std::string& sjis_path);
 // Runs zolt with `args` (not including the program name), under LC_ALL=C.
 RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& options = {});
 
-// A fresh empty directory for one test, removed with its contents at the end.
+// Files as (name, bytes) pairs.
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// A fresh directory for one test holding `files` (see Make), removed with its
+// contents at the end.
 class TempDir {
  public:
-  TempDir();
+  explicit TempDir(const Files& files = {});
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   // Path of `name` inside the directory.
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // Makes `name` in the directory under its HostName: a name ending in / is a
+  // directory, one starting with @ a symbolic link to `bytes`, with | a FIFO,
+  // with = a hard link to the file `bytes` names; else a file of `bytes`.
+  void Make(const std::string& name, const std::string& bytes) const;
 
  private:
   std::string path_;
@@ -85,14 +93,6 @@ class TempDir {
 enum class On { kBoth, kPosix, kWin32 };
 // True when a row marked `on` runs against the binary under test.
 bool RunsHere(On on);
-
-// Files as (name, bytes) pairs.
-using Files = std::vector<std::pair<std::string, std::string>>;
-// Makes `name` in `dir` under its HostName: a name ending in / is a
-// directory, one starting with @ a symbolic link to `bytes`, with | a FIFO,
-// with = a hard link to the file `bytes` names; else a file of `bytes`.
-void MakeFile(const TempDir& dir, const std::string& name, const std::string& bytes);
-void MakeFiles(const TempDir& dir, const Files& files);
 
 // Whole files; ReadFile gives "<missing>" for a file that is absent, or
 // `size` bytes (fewer at its end) from offset `at`.

@@ -82,8 +82,7 @@ TEST(Large, AThousandMillionByteLineThroughUniqAndTabs) {
 TEST(Large, TenThousandEmptyLinesInTenThousandPieces) {
   if (std::getenv("ZOLT_SKIP_LARGE")) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
   if (TargetIsWin32()) GTEST_SKIP() << "10,000 pieces through Wine take half a minute";
-  TempDir dir;
-  WriteFile(dir / "EMPTY", std::string(10000, '\n'));
+  TempDir dir({{"EMPTY", std::string(10000, '\n')}});
   EXPECT_EQ(RunZolt({"-S1.4L", "EMPTY", "."}, {.input = Input::kDevNull, .cwd = dir.path()}).status,
             0);
   std::vector<std::string> names = ListDir(dir.path());

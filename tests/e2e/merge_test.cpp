@@ -47,7 +47,7 @@ const char* LargeSparseFiles(const std::string& d) {
   return MakeSparse(d, {"q1", "q2"}, (2LL << 30) + 12345) ? nullptr : "no sparse files";
 }
 
-// A file before (made by MakeFile) or after a run; after a run, "-" is what
+// A file before (made by TempDir::Make) or after a run; after a run, "-" is what
 // went to a pipe on standard output (else nothing may). `ns`: before, the
 // file is given the times above; after, it must carry that write time and
 // the access time kAhead, or with -1 the time it was written.
@@ -195,7 +195,7 @@ TEST(Merge, TableOfRuns) {
     if (!RunsHere(c.on)) continue;
     TempDir d;
     for (const File& f : c.before) {
-      MakeFile(d, f.name, f.bytes);
+      d.Make(f.name, f.bytes);
       struct timespec times[2] = {{kAhead, 0}, {kSeconds, f.ns}};
       EXPECT_TRUE(f.ns == 0 || utimensat(AT_FDCWD, (d / f.name).c_str(), times, 0) == 0) << f.name;
     }

@@ -35,7 +35,7 @@ std::string Names(const std::string& base, size_t count, int digits = 2) {
   return names;
 }
 
-// One run in a fresh directory: the files before it (made by MakeFiles),
+// One run in a fresh directory: the files before it (see TempDir::Make),
 // what it prints on standard error after the banner, files after it and,
 // when given, every piece (a file named *._*) in the directory.
 struct Case {
@@ -177,8 +177,7 @@ TEST(Split, TableOfRuns) {
   for (const Case& c : cases) {
     SCOPED_TRACE("case " + std::to_string(index++));
     if (!RunsHere(c.on)) continue;
-    TempDir dir;
-    MakeFiles(dir, c.before);
+    TempDir dir(c.before);
     RunResult r = RunZolt(
         c.args, {.input = c.input, .stdin_path = c.in, .stdin_data = c.in, .cwd = dir.path()});
     EXPECT_EQ(r.status, c.status);
@@ -195,8 +194,7 @@ TEST(Split, TableOfRuns) {
 
 // Pieces carry the input's times; pieces of standard input the time of the run.
 TEST(Split, PiecesCarryTheInputsTimes) {
-  TempDir dir;
-  WriteFile(dir / "IN.TXT", std::string(1500, 't'));
+  TempDir dir({{"IN.TXT", std::string(1500, 't')}});
   const long ns = TargetIsWin32() ? 123456700 : 123456789;  // Windows counts in 100 ns
   const char* rows[][3] = {
       {"-S1", "IN.TXT", "IN._00"}, {"-S1L", "IN.TXT", "IN._00"}, {"-S1", ".", "_stdin_._00"}};
