@@ -34,9 +34,8 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   out->assign(in.size() * 3 + 4, '\0');
   char* src = const_cast<char*>(in.data());
-  size_t src_left = in.size();
   char* dst = out->data();
-  size_t dst_left = out->size();
+  size_t src_left = in.size(), dst_left = out->size();
   bool ok = iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1);
   iconv_close(cd);
   out->resize(out->size() - dst_left);
@@ -124,8 +123,7 @@ int Spawn(const std::vector<std::string>& args, const RunOptions& options, int i
 // Waits for the process `pid`; its exit status, or 128 + signal number.
 int Wait(int pid) {
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) continue;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -178,8 +176,10 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
   close(in);
   close(out);
   RunResult result;
-  if (options.during) options.during(out_pipe[0]);
-  if (out_pipe[0] >= 0 && !options.during) result.out = ReadSome(out_pipe[0]);
+  if (options.during)
+    options.during(out_pipe[0]);
+  else if (out_pipe[0] >= 0)
+    result.out = ReadSome(out_pipe[0]);
   if (out_pipe[0] >= 0) close(out_pipe[0]);
   result.status = Wait(pid);
   if (writer > 0) Wait(writer);

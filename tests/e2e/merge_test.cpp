@@ -13,6 +13,7 @@
 namespace e2e {
 namespace {
 
+// The lines a merge prints first: the total of the inputs, then the output's name.
 std::string Total(const std::string& grouped) {
   return "Total Marge Size = " + grouped + " byte\n";
 }

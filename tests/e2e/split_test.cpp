@@ -18,6 +18,7 @@ std::string Start(const std::string& name, const std::string& grouped) {
   return "allocated buf size =16384 . ok\nSplitting '" + name + "'(" + grouped + " byte)\n";
 }
 
+// The lines in CP932, each ended by CR LF.
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += Sjis(line) + "\r\n";
