@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +19,7 @@
 namespace e2e {
 namespace {
 
+// Runs zolt in `dir`, standard input on the null device unless `options` say otherwise.
 RunResult RunIn(const TempDir& dir, const std::vector<std::string>& args, RunOptions options = {}) {
   options.cwd = dir.path();
   if (options.input == Input::kTerminal) options.input = Input::kDevNull;
@@ -51,19 +51,6 @@ struct SmallTmpfs {
   std::string path, why;
 };
 
-// ---------------------------------------------------------------------------
-// Inputs that shrink or grow while they are read.
-
-// Reads `size` bytes (fewer at the end of the input) from `fd`.
-std::string ReadSome(int fd, size_t size) {
-  std::string data;
-  char block[65536];
-  for (ssize_t n;
-       data.size() < size && (n = read(fd, block, std::min(sizeof block, size - data.size()))) > 0;)
-    data.append(block, static_cast<size_t>(n));
-  return data;
-}
-
 // Appends "MORE" to the file at `path`, or cuts it to `cut` bytes.
 void Change(const std::string& path, bool grow, off_t cut) {
   int fd = open(path.c_str(), O_WRONLY | O_APPEND);
@@ -79,18 +66,14 @@ TEST(Faults, AnInputThatShrinksOrGrowsGivesWhatWasThere) {
   const std::string original = Numbered(64 << 20);
   for (bool grow : {false, true}) {
     SCOPED_TRACE(grow ? "grows" : "shrinks");
-    TempDir d;
-    WriteFile(d / "a", original.substr(0, 16 << 20));
-    WriteFile(d / "b", "END");
-    int pipe_fds[2];
-    ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
-    int pid = StartZolt({"-M", "a", "b"}, d.path(), pipe_fds[1]);
-    close(pipe_fds[1]);
-    std::string out = ReadSome(pipe_fds[0], 1 << 20);
-    Change(d / "a", grow, 4 << 20);
-    out += ReadSome(pipe_fds[0], SIZE_MAX);
-    close(pipe_fds[0]);
-    EXPECT_EQ(WaitZolt(pid), 0);
+    TempDir d({{"a", original.substr(0, 16 << 20)}, {"b", "END"}});
+    std::string out;
+    auto read_and_change = [&](int fd) {
+      out = ReadSome(fd, 1 << 20);
+      Change(d / "a", grow, 4 << 20);
+      out += ReadSome(fd);
+    };
+    EXPECT_EQ(RunIn(d, {"-M", "a", "b"}, {.during = read_and_change}).status, 0);
     // Whatever was read before the cut, then b: never a byte from nowhere.
     ASSERT_GE(out.size(), 3u);
     EXPECT_EQ(out.substr(out.size() - 3), "END");
@@ -99,12 +82,13 @@ TEST(Faults, AnInputThatShrinksOrGrowsGivesWhatWasThere) {
     EXPECT_TRUE(!grow || out == original.substr(0, 16 << 20) + "MORE") << out.size();
     EXPECT_TRUE(grow || original.compare(0, out.size(), out) == 0) << "not a prefix";
 
-    WriteFile(d / "IN", original);
-    mkdir((d / "SPLIT").c_str(), 0755);
-    pid = StartZolt({"-S4096.3", "IN", "SPLIT"}, d.path(), 1);
-    usleep(20000);
-    Change(d / "IN", grow, 10 << 20);
-    EXPECT_EQ(WaitZolt(pid), 0);
+    d.Make("IN", original);
+    d.Make("SPLIT/", "");
+    auto change = [&](int) {
+      usleep(20000);
+      Change(d / "IN", grow, 10 << 20);
+    };
+    EXPECT_EQ(RunIn(d, {"-S4096.3", "IN", "SPLIT"}, {.during = change}).status, 0);
     std::string joined;
     for (const std::string& name : ListDir(d / "SPLIT")) joined += ReadFile(d / "SPLIT/" + name);
     // Pieces hold the size measured at the start, so what is appended later
@@ -117,17 +101,15 @@ TEST(Faults, AnInputThatShrinksOrGrowsGivesWhatWasThere) {
   }
 }
 
-// ---------------------------------------------------------------------------
 // Standard descriptors closed at the start: no output file may take their
 // numbers, and data meant for a closed standard output is a failed write.
-
 TEST(Faults, ClosedStandardDescriptorsNeverCarryData) {
   if (TargetIsWin32()) GTEST_SKIP() << "the C runtime keeps descriptors 0 to 2 reserved";
   struct Case {
     std::vector<std::string> args;
     std::vector<int> closed;
     int status;
-    std::vector<std::pair<std::string, std::string>> after;
+    Files after;
   };
   const std::string piece = std::string(999, 'x') + "\n";
   const Case cases[] = {
@@ -139,35 +121,26 @@ TEST(Faults, ClosedStandardDescriptorsNeverCarryData) {
       {{"-M", "a", "b"}, {1}, 1, {}},
   };
   for (const Case& c : cases) {
-    TempDir d;
-    WriteFile(d / "a", "A");
-    WriteFile(d / "b", "B");
-    WriteFile(d / "IN", piece + piece);
-    mkdir((d / "OUT").c_str(), 0755);
-    RunOptions options;
-    options.closed = c.closed;
-    RunResult r = RunIn(d, c.args, options);
+    TempDir d({{"a", "A"}, {"b", "B"}, {"IN", piece + piece}, {"OUT/", ""}});
+    RunResult r = RunIn(d, c.args, {.closed = c.closed});
     EXPECT_EQ(r.status, c.status) << c.args[0];
     for (const auto& [name, bytes] : c.after) EXPECT_EQ(ReadFile(d / name), bytes) << name;
   }
 }
 
-// ---------------------------------------------------------------------------
 // Split into an output directory that cannot take the pieces: a read-only one
 // is refused, a nearly full one gives a reported failed write and a prefix
 // of the data.
-
 TEST(Faults, SplitIntoAReadOnlyOrNearlyFullDirectory) {
-  TempDir d;
-  std::string input = Numbered(100000);
-  WriteFile(d / "IN.TXT", input);
+  const std::string input = Numbered(100000);
+  TempDir d({{"IN.TXT", input}});
   SmallTmpfs ro(d / "RO", "size=1m"), small(d / "SMALL", "size=256k");
   if (!ro.why.empty() || !small.why.empty()) GTEST_SKIP() << ro.why << small.why;
   if (mount("tmpfs", ro.path.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0)
     GTEST_SKIP() << "cannot remount the tmpfs read-only";
   RunResult r = RunIn(d, {"-S100", "IN.TXT", "RO"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Banner() + Sjis("ディレクトリが見つかりません: ") + "RO\n");
+  EXPECT_EQ(r.err, Banner() + Msg("ディレクトリが見つかりません: ", "RO"));
   // 100 pieces of 1,000 bytes pass the free-space check (100,000 bytes) but
   // take a 4 KiB page each, more than the file system holds.
   r = RunIn(d, {"-S1.3", "IN.TXT", "SMALL"});

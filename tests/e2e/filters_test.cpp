@@ -47,16 +47,11 @@ TEST(Filters, PipeAndFileGiveTheSameBytes) {
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sw + " on " + std::to_string(c.input.size()) + " bytes");
-    RunOptions piped;
-    piped.input = Input::kPipe;
-    piped.stdin_data = c.input;
-    RunResult r = RunZolt({c.sw}, piped);
+    RunResult r = RunZolt({c.sw}, {.input = Input::kPipe, .stdin_data = c.input});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, Banner());
     EXPECT_TRUE(r.out == c.output);
-    TempDir dir;
-    WriteFile(dir / "in.txt", c.input);
-    WriteFile(dir / "out.txt", "old contents that must go");
+    TempDir dir({{"in.txt", c.input}, {"out.txt", "old contents that must go"}});
     r = RunZolt({c.sw, dir / "in.txt", dir / "out.txt"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err + r.out, Banner());

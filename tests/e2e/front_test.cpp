@@ -1,13 +1,10 @@
 // The command line, stream binding and the newline jobs, end to end.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "e2e/harness.h"
@@ -26,8 +23,6 @@ const std::string kData("one\r\ntwo\nthree\rfour\x1A\r\n\0\x95\x5C", 25);
 const std::string kUnix("one\ntwo\nthree\nfour\x1A\n\0\x95\x5C", 23);
 const std::string kDos("one\r\ntwo\r\nthree\r\nfour\x1A\r\n\0\x95\x5C", 27);
 
-using Files = std::vector<std::pair<std::string, std::string>>;
-
 // One run in a fresh directory holding in.txt (kData), out.txt ("OLD"),
 // hard.txt (a hard link to in.txt), soft.txt (a symbolic link to it) and
 // the directories DIR and 表ソ (holding 入力.txt).
@@ -42,8 +37,8 @@ struct Case {
   Output output = Output::kPipe;
   std::string to = "";   // kFile, kAppend: a name in the directory, or an absolute path
   std::string cwd = "";  // a directory in the directory
-  bool posix = false;    // needs a redirected stream's identity or a symbolic link, unknown to Wine
-  bool utf8 = false;     // run under a UTF-8 locale
+  On on = On::kBoth;
+  bool utf8 = false;  // run under a UTF-8 locale
 };
 
 TEST(Front, TableOfRuns) {
@@ -56,6 +51,8 @@ TEST(Front, TableOfRuns) {
   const bool win32 = TargetIsWin32();
   const std::string cannot_write = Sjis("<error> 出力ファイルに書き込めません!: ");
   // clang-format off
+  const Files fixture = {{"in.txt", kData}, {"out.txt", "OLD"}, {"=hard.txt", "in.txt"}, {"@soft.txt", "in.txt"},
+                         {"DIR/", ""}, {kanji + "/", ""}, {kanji + "/" + Sjis("入力.txt"), "a\r\nb\r\n"}};
   std::vector<Case> cases = {
       {.args = {}, .status = 1, .out = "", .err = kUsage},
       {.args = {"-?"}, .status = 1, .out = "", .err = kUsage},
@@ -68,11 +65,11 @@ TEST(Front, TableOfRuns) {
       {.args = {"in.txt", "IN.TXT"}, .status = 1, .out = "", .err = specify},
       // The same file under another name is never truncated.
       {.args = {"-Cu", "in.txt", "hard.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}},
-      {.args = {"-Cu", "in.txt", "soft.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}, .posix = true},
+      {.args = {"-Cu", "in.txt", "soft.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}, .on = On::kPosix},
       {.args = {"-Cu", "in.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}},
-       .input = Input::kFile, .in = "in.txt", .posix = true},
+       .input = Input::kFile, .in = "in.txt", .on = On::kPosix},
       {.args = {"-Cu", "in.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}},
-       .output = Output::kAppend, .to = "in.txt", .posix = true},
+       .output = Output::kAppend, .to = "in.txt", .on = On::kPosix},
       // One name is the output only when standard input is redirected; two names win over it.
       {.args = {"-Cu", "out.txt"}, .status = 0, .out = "", .err = "", .after = {{"out.txt", kUnix}}, .input = Input::kFile, .in = "in.txt"},
       {.args = {"-Cd", "in.txt"}, .status = 0, .out = kDos, .err = ""},
@@ -118,25 +115,17 @@ TEST(Front, TableOfRuns) {
   int index = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE("case " + std::to_string(index++));
-    if (win32 && c.posix) continue;
-    TempDir dir;
-    WriteFile(dir / "in.txt", kData);
-    WriteFile(dir / "out.txt", "OLD");
-    ASSERT_EQ(link((dir / "in.txt").c_str(), (dir / "hard.txt").c_str()), 0);
-    ASSERT_EQ(symlink("in.txt", (dir / "soft.txt").c_str()), 0);
-    ASSERT_EQ(mkdir((dir / "DIR").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(HostName(dir / kanji).c_str(), 0755), 0);
-    WriteFile(HostName(dir / kanji + "/" + Sjis("入力.txt")), "a\r\nb\r\n");
+    if (!RunsHere(c.on)) continue;
+    TempDir dir(fixture);
     std::vector<std::string> args = c.args;
     for (std::string& arg : args)
       if (arg[0] == '%') arg = dir / arg.substr(1);
-    RunOptions options;
-    options.cwd = HostName(dir / c.cwd);
-    options.input = c.input;
-    options.stdin_path = dir / c.in;
-    options.stdin_data = c.in;
-    options.output = c.output;
-    options.stdout_path = c.to[0] == '/' ? c.to : dir / c.to;
+    RunOptions options{.input = c.input,
+                       .output = c.output,
+                       .stdin_path = c.in,
+                       .stdin_data = c.in,
+                       .stdout_path = c.to,
+                       .cwd = HostName(dir / c.cwd)};
     if (c.utf8) options.env = {"LC_ALL=ja_JP.UTF-8"};
     RunResult r = RunZolt(args, options);
     EXPECT_EQ(r.status, c.status);
@@ -161,16 +150,11 @@ TEST(Front, ABrokenPipeEndsQuietly) {
   if (getenv("ZOLT_RUNNER"))
     GTEST_SKIP() << "the pipe status of a wrapped program is the wrapper's";
   // Read only the start of a long output, then close the pipe.
-  TempDir dir;
-  WriteFile(dir / "big.txt", std::string(8 << 20, 'y'));
-  int pipe_fds[2];
-  ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
-  int pid = StartZolt({"big.txt"}, dir.path(), pipe_fds[1]);
-  close(pipe_fds[1]);
-  char start[10];
-  EXPECT_EQ(read(pipe_fds[0], start, sizeof start), 10);
-  close(pipe_fds[0]);
-  EXPECT_EQ(WaitZolt(pid), 128 + SIGPIPE);  // killed by SIGPIPE, like other filters
+  TempDir dir({{"big.txt", std::string(8 << 20, 'y')}});
+  auto read_start = [](int out) { EXPECT_EQ(ReadSome(out, 10), "yyyyyyyyyy"); };
+  RunResult r =
+      RunZolt({"big.txt"}, {.input = Input::kDevNull, .cwd = dir.path(), .during = read_start});
+  EXPECT_EQ(r.status, 128 + SIGPIPE);  // killed by SIGPIPE, like other filters
 }
 
 }  // namespace

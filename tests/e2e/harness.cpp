@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,9 +34,8 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   out->assign(in.size() * 3 + 4, '\0');
   char* src = const_cast<char*>(in.data());
-  size_t src_left = in.size();
   char* dst = out->data();
-  size_t dst_left = out->size();
+  size_t src_left = in.size(), dst_left = out->size();
   bool ok = iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1);
   iconv_close(cd);
   out->resize(out->size() - dst_left);
@@ -119,10 +120,11 @@ int Spawn(const std::vector<std::string>& args, const RunOptions& options, int i
   _exit(127);
 }
 
-// Appends what remains to be read from `fd` to `to`.
-void ReadAll(int fd, std::string* to) {
-  char buf[65536];
-  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) to->append(buf, static_cast<size_t>(n));
+// Waits for the process `pid`; its exit status, or 128 + signal number.
+int Wait(int pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) continue;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace
@@ -141,6 +143,9 @@ std::string HostName(const std::string& sjis_path) {
 }
 
 RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& options) {
+  auto in_cwd = [&](const std::string& path) {
+    return path[0] == '/' || options.cwd.empty() ? path : options.cwd + "/" + path;
+  };
   int in = -1, master = -1, writer = -1, feed[2], out_pipe[2] = {-1, -1};
   if (options.input == Input::kTerminal) {
     if (openpty(&master, &in, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("pty");
@@ -158,59 +163,44 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
     close(feed[1]);
     in = feed[0];
   } else {
-    in = Open(options.input == Input::kFile ? options.stdin_path : "/dev/null", O_RDONLY);
+    in = Open(options.input == Input::kFile ? in_cwd(options.stdin_path) : "/dev/null", O_RDONLY);
   }
   int out = options.output == Output::kDevNull ? Open("/dev/null", O_WRONLY) : -1;
   if (options.output == Output::kPipe && pipe2(out_pipe, O_CLOEXEC) == 0) out = out_pipe[1];
   if (options.output == Output::kFile || options.output == Output::kAppend)
-    out = Open(options.stdout_path,
+    out = Open(in_cwd(options.stdout_path),
                O_WRONLY | O_CREAT | (options.output == Output::kFile ? O_TRUNC : O_APPEND));
-  char err_name[] = "/tmp/zolt-err-XXXXXX";
-  int err = mkostemp(err_name, O_CLOEXEC);
+  int err = open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (out < 0 || err < 0) throw std::runtime_error("pipe");
-  unlink(err_name);
   int pid = Spawn(args, options, in, out, err, master >= 0);
   close(in);
   close(out);
   RunResult result;
-  if (out_pipe[0] >= 0) ReadAll(out_pipe[0], &result.out);
-  result.status = WaitZolt(pid);
-  if (writer > 0) WaitZolt(writer);
-  for (int fd : {out_pipe[0], master})
-    if (fd >= 0) close(fd);
+  if (options.during)
+    options.during(out_pipe[0]);
+  else if (out_pipe[0] >= 0)
+    result.out = ReadSome(out_pipe[0]);
+  if (out_pipe[0] >= 0) close(out_pipe[0]);
+  result.status = Wait(pid);
+  if (writer > 0) Wait(writer);
+  if (master >= 0) close(master);  // only now: a hang-up would reach zolt
   lseek(err, 0, SEEK_SET);
-  ReadAll(err, &result.err_raw);
+  result.err_raw = ReadSome(err);
   close(err);
   result.err = TargetIsWin32() ? HostText(result.err_raw) : result.err_raw;
   return result;
 }
 
-int StartZolt(const std::vector<std::string>& args, const std::string& cwd, int out_fd) {
-  RunOptions options;
-  options.cwd = cwd;
-  int null = Open("/dev/null", O_RDWR);
-  int pid = Spawn(args, options, null, out_fd, null, false);
-  close(null);
-  return pid;
-}
-
-int WaitZolt(int pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-TempDir::TempDir() {
-  char tmpl[] = "/tmp/zolt-e2e-XXXXXX";
-  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+TempDir::TempDir(const Files& files) {
+  std::string tmpl = std::string(kTempRoot) + "XXXXXX";
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
   path_ = tmpl;
+  for (const auto& [name, bytes] : files) Make(name, bytes);
 }
 
 TempDir::~TempDir() {
   std::string cmd = "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
-  if (system(cmd.c_str()) != 0) {
-  }
+  [[maybe_unused]] int status = system(cmd.c_str());
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -219,12 +209,40 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   if (!f) throw std::runtime_error("cannot write " + path);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return "<missing>";
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
+std::string ReadFile(const std::string& path, int64_t at, size_t size) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return "<missing>";
+  std::string bytes = at == 0 || lseek(fd, at, SEEK_SET) == at ? ReadSome(fd, size) : "<no seek>";
+  close(fd);
+  return bytes;
+}
+
+std::string ReadSome(int fd, size_t size) {
+  std::string bytes;
+  char block[65536];
+  for (ssize_t n; bytes.size() < size &&
+                  (n = read(fd, block, std::min(sizeof block, size - bytes.size()))) > 0;)
+    bytes.append(block, static_cast<size_t>(n));
+  return bytes;
+}
+
+uint64_t FreeBytes(const std::string& path) {
+  struct statvfs vfs {};
+  return statvfs(path.c_str(), &vfs) == 0 ? uint64_t{vfs.f_bavail} * vfs.f_frsize : 0;
+}
+
+bool RunsHere(On on) {
+  return on != (TargetIsWin32() ? On::kPosix : On::kWin32);
+}
+
+void TempDir::Make(const std::string& name, const std::string& bytes) const {
+  const std::string path = HostName(*this / name), rest = HostName(*this / name.substr(1));
+  const bool made = name.back() == '/' ? mkdir(path.c_str(), 0755) == 0
+                    : name[0] == '@'   ? symlink(bytes.c_str(), rest.c_str()) == 0
+                    : name[0] == '|'   ? mkfifo(rest.c_str(), 0644) == 0
+                    : name[0] == '='   ? link(HostName(*this / bytes).c_str(), rest.c_str()) == 0
+                                       : (WriteFile(path, bytes), true);
+  if (!made) throw std::runtime_error("cannot make " + path);
 }
 
 std::vector<std::string> ListDir(const std::string& path) {
@@ -240,6 +258,10 @@ std::string Sjis(const std::string& utf8) {
   std::string out;
   if (!Convert("CP932", "UTF-8", utf8, &out)) throw std::runtime_error("iconv: " + utf8);
   return out;
+}
+
+std::string Msg(const std::string& utf8, const std::string& variable) {
+  return Sjis(utf8) + variable + "\n";
 }
 
 std::string Banner() {

@@ -11,7 +11,10 @@
 // Tests whose expectations still differ ask TargetIsWin32().
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -30,15 +33,19 @@ enum class Output {
   kAppend,   // the file named in RunOptions::stdout_path (appended to)
 };
 
+// A relative stdin_path or stdout_path is taken in `cwd`.
 struct RunOptions {
   Input input = Input::kTerminal;
   Output output = Output::kPipe;
-  std::string stdin_path;
-  std::string stdin_data;
-  std::string stdout_path;
-  std::string cwd;               // empty: the test's work directory
-  std::vector<std::string> env;  // extra NAME=VALUE entries
-  std::vector<int> closed;       // standard descriptors closed before the start
+  std::string stdin_path = {};
+  std::string stdin_data = {};
+  std::string stdout_path = {};
+  std::string cwd = {};               // empty: the test's work directory
+  std::vector<std::string> env = {};  // extra NAME=VALUE entries
+  std::vector<int> closed = {};       // standard descriptors closed before the start
+  // With Output::kPipe: called with the pipe's reading end while zolt runs,
+  // in place of capturing RunResult::out; the end is closed on its return.
+  std::function<void(int fd)> during = {};
 };
 
 struct RunResult {
@@ -57,35 +64,52 @@ std::string HostName(const std::string& sjis_path);
 // Runs zolt with `args` (not including the program name), under LC_ALL=C.
 RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& options = {});
 
-// Starts zolt with `args` in `cwd`, standard input and error on the null
-// device and standard output on `out_fd`, and returns its process id.
-int StartZolt(const std::vector<std::string>& args, const std::string& cwd, int out_fd);
-// Waits for a process started by StartZolt; its exit status, or 128 + signal.
-int WaitZolt(int pid);
+// Files as (name, bytes) pairs.
+using Files = std::vector<std::pair<std::string, std::string>>;
 
-// A fresh empty directory for one test, removed with its contents at the end.
+// A fresh directory for one test holding `files` (see Make), removed with its
+// contents at the end.
 class TempDir {
  public:
-  TempDir();
+  explicit TempDir(const Files& files = {});
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   // Path of `name` inside the directory.
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // Makes `name` in the directory under its HostName: a name ending in / is a
+  // directory, one starting with @ a symbolic link to `bytes`, with | a FIFO,
+  // with = a hard link to the file `bytes` names; else a file of `bytes`.
+  void Make(const std::string& name, const std::string& bytes) const;
 
  private:
   std::string path_;
 };
 
-// Whole files; ReadFile gives "<missing>" for a file that is absent.
+// Where a table row runs. kPosix rows need what Wine does not give the
+// Windows build: a redirected stream's identity (standard handles inherited
+// from the host have none), symbolic links or FIFOs.
+enum class On { kBoth, kPosix, kWin32 };
+// True when a row marked `on` runs against the binary under test.
+bool RunsHere(On on);
+
+// Whole files; ReadFile gives "<missing>" for a file that is absent, or
+// `size` bytes (fewer at its end) from offset `at`.
 void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
+std::string ReadFile(const std::string& path, int64_t at = 0, size_t size = SIZE_MAX);
+// Reads `size` bytes from `fd`, fewer at the end of its data.
+std::string ReadSome(int fd, size_t size = SIZE_MAX);
+// Bytes free to an unprivileged user on the file system holding `path`.
+uint64_t FreeBytes(const std::string& path);
 // Names in a directory, sorted.
 std::vector<std::string> ListDir(const std::string& path);
 // The banner every run prints first.
 std::string Banner();
 // The CP932 bytes of a UTF-8 string.
 std::string Sjis(const std::string& utf8);
+// A message line as zolt prints it under LC_ALL=C: `utf8` in CP932, then
+// `variable` as it is.
+std::string Msg(const std::string& utf8, const std::string& variable = "");
 
 }  // namespace e2e

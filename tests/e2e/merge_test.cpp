@@ -1,7 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,10 +13,7 @@
 namespace e2e {
 namespace {
 
-// Message line as the program prints it under LC_ALL=C.
-std::string Msg(const std::string& utf8_text, const std::string& variable = "") {
-  return Sjis(utf8_text) + variable + "\n";
-}
+// The lines a merge prints first: the total of the inputs, then the output's name.
 std::string Total(const std::string& grouped) {
   return "Total Marge Size = " + grouped + " byte\n";
 }
@@ -28,12 +24,6 @@ std::string MergingTo(const std::string& name) {
 // Files are given write times of kSeconds and some nanoseconds, and an
 // access time kAhead of every other time, which a mere read does not move.
 constexpr time_t kSeconds = 1000000000, kAhead = 2000000000;
-
-unsigned long long FreeBytes(const std::string& dir) {
-  struct statvfs vfs {};
-  statvfs(dir.c_str(), &vfs);
-  return static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize;
-}
 
 // Makes the files `names` in `dir` sparse files of `size` bytes; false when
 // the file system cannot.
@@ -58,28 +48,24 @@ const char* LargeSparseFiles(const std::string& d) {
   return MakeSparse(d, {"q1", "q2"}, (2LL << 30) + 12345) ? nullptr : "no sparse files";
 }
 
-// A file before or after a run. A name ending in / is a directory, one
-// starting with = a hard link to the file `bytes` names; after a run, "-" is
-// what went to a pipe on standard output (else nothing may). `ns`: before,
-// the file is given the times above; after, it must carry that write time
-// and the access time kAhead, or with -1 the time it was written.
+// A file before (made by TempDir::Make) or after a run; after a run, "-" is what
+// went to a pipe on standard output (else nothing may). `ns`: before, the
+// file is given the times above; after, it must carry that write time and
+// the access time kAhead, or with -1 the time it was written.
 struct File {
   std::string name;
   std::string bytes;
   long ns = 0;
 };
-using Files = std::vector<File>;
-// kPosix also for rows needing a redirected stream's identity, which Wine
-// does not give standard handles inherited from the host.
-enum class On { kBoth, kPosix, kWin32 };
+using FileList = std::vector<File>;
 
 // One run in a fresh directory and what it prints after the banner.
 struct Case {
-  Files before;
+  FileList before;
   std::vector<std::string> args;
   int status;
   std::string err;
-  Files after = {};
+  FileList after = {};
   On on = On::kBoth;
   Output output = Output::kPipe;
   std::string to = "";  // kFile, kAppend: a name in the directory, or an absolute path
@@ -97,16 +83,16 @@ TEST(Merge, TableOfRuns) {
   const std::string ab = "a 1bytes ok\nb 1bytes ok\n", to_out = Total("2") + MergingTo("OUT") + ab, hyo = Sjis("表");
   std::string big;
   for (int i = 0; i < 1234567; ++i) big.push_back(static_cast<char>('a' + i % 26));
-  const Files a_b = {{"a", "a"}, {"b", "b"}}, a_b_out = {{"a", "a"}, {"b", "b"}, {"OUT", "old\n"}};
-  const Files same = {{"a", "aaa"}, {"b", "bbb"}, {"=hard", "a"}, {"list", "b\na\n"}};
-  const Files same_after = {{"a", "aaa"}, {"b", "bbb"}, {"list", "b\na\n"}};
-  const Files timed = {{"a", "a", t}, {"b", "b", t}, {"list", "b\n"}, {"OUT", "old", 1}};
-  const Files wild = {{"A.TXT", "A"}, {"sub/", ""}, {"sub/X.LOG", "X"}, {"sub/b.LOG", "b"}, {"sub/B.LOG", "B"},
+  const FileList a_b = {{"a", "a"}, {"b", "b"}}, a_b_out = {{"a", "a"}, {"b", "b"}, {"OUT", "old\n"}};
+  const FileList same = {{"a", "aaa"}, {"b", "bbb"}, {"=hard", "a"}, {"list", "b\na\n"}};
+  const FileList same_after = {{"a", "aaa"}, {"b", "bbb"}, {"list", "b\na\n"}};
+  const FileList timed = {{"a", "a", t}, {"b", "b", t}, {"list", "b\n"}, {"OUT", "old", 1}};
+  const FileList wild = {{"A.TXT", "A"}, {"sub/", ""}, {"sub/X.LOG", "X"}, {"sub/b.LOG", "b"}, {"sub/B.LOG", "B"},
       {"sub/.hidden.LOG", "hidden"}, {"sub/x.log", "lower-case extension"}, {"sub/dir.LOG/", ""}, {"D.TXT", "D"}};
-  const Files kanji = {{hyo + "2.txt", "2"}, {hyo + "1.txt", "1"}, {"z1.txt", "z"}, {"\x95" "a.txt", "not a match"}};
+  const FileList kanji = {{hyo + "2.txt", "2"}, {hyo + "1.txt", "1"}, {"z1.txt", "z"}, {"\x95" "a.txt", "not a match"}};
   // A listed path longer than 255 bytes.
   const std::string long_name = std::string(200, 'D') + "/" + std::string(200, 'L');
-  const Files listed = {{"a", "A"}, {"b b", "B"}, {"c", "C"}, {std::string(200, 'D') + "/", ""}, {long_name, "long"},
+  const FileList listed = {{"a", "A"}, {"b b", "B"}, {"c", "C"}, {std::string(200, 'D') + "/", ""}, {long_name, "long"},
       {"list", "a\r\nmissing\n" + long_name + "\nb b\n\x1A" "c\n"}};
   const std::string missing = Msg(kCannotOpen, "missing"), too_long = Msg(kCannotOpen, long_name);
   const std::string x_missing = Msg(kCannotOpen, "x*") + Msg(kCannotOpen, "") + Msg(kCannotOpen, "nolist");
@@ -207,15 +193,10 @@ TEST(Merge, TableOfRuns) {
   int index = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE("case " + std::to_string(index++));
-    if (c.on == (TargetIsWin32() ? On::kPosix : On::kWin32)) continue;
+    if (!RunsHere(c.on)) continue;
     TempDir d;
     for (const File& f : c.before) {
-      if (f.name.back() == '/')
-        mkdir(HostName(d / f.name).c_str(), 0777);
-      else if (f.name[0] == '=')
-        link((d / f.bytes).c_str(), (d / f.name.substr(1)).c_str());
-      else
-        WriteFile(HostName(d / f.name), f.bytes);
+      d.Make(f.name, f.bytes);
       struct timespec times[2] = {{kAhead, 0}, {kSeconds, f.ns}};
       EXPECT_TRUE(f.ns == 0 || utimensat(AT_FDCWD, (d / f.name).c_str(), times, 0) == 0) << f.name;
     }
@@ -223,13 +204,11 @@ TEST(Merge, TableOfRuns) {
       std::printf("case %d skipped: %s\n", index - 1, skip);
       continue;
     }
-    RunOptions options;
-    options.cwd = d.path();
-    options.input = c.in.empty() ? Input::kDevNull : Input::kPipe;
-    options.stdin_data = c.in;
-    options.output = c.output;
-    options.stdout_path = c.to[0] == '/' ? c.to : d / c.to;
-    RunResult r = RunZolt(c.args, options);
+    RunResult r = RunZolt(c.args, {.input = c.in.empty() ? Input::kDevNull : Input::kPipe,
+                                   .output = c.output,
+                                   .stdin_data = c.in,
+                                   .stdout_path = c.to,
+                                   .cwd = d.path()});
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err, Banner() + c.err);
     std::string out;

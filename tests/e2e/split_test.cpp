@@ -1,13 +1,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <ctime>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "e2e/harness.h"
@@ -15,22 +13,12 @@
 namespace e2e {
 namespace {
 
-// Runs zolt in `dir`, so that names in arguments and messages are short.
-RunResult RunIn(const TempDir& dir, const std::vector<std::string>& args, RunOptions options = {}) {
-  options.cwd = dir.path();
-  return RunZolt(args, options);
-}
-
-// What every split run prints before its piece names.
+// What every split run prints after the banner, before its piece names.
 std::string Start(const std::string& name, const std::string& grouped) {
-  return Banner() + "allocated buf size =16384 . ok\nSplitting '" + name + "'(" + grouped +
-         " byte)\n";
+  return "allocated buf size =16384 . ok\nSplitting '" + name + "'(" + grouped + " byte)\n";
 }
 
-std::string Message(const std::string& utf8, const std::string& variable = "") {
-  return Banner() + Sjis(utf8) + variable + "\n";
-}
-
+// The lines in CP932, each ended by CR LF.
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += Sjis(line) + "\r\n";
@@ -48,14 +36,9 @@ std::string Names(const std::string& base, size_t count, int digits = 2) {
   return names;
 }
 
-using Files = std::vector<std::pair<std::string, std::string>>;
-
-enum class On { kBoth, kPosix, kWin32 };
-
-// One run in a fresh directory: the files before it (a name ending in / is a
-// directory, one starting with @ a symbolic link to its content, one
-// starting with | a FIFO), what it prints on standard error, files after it
-// and, when given, every piece (a file named *._*) in the directory.
+// One run in a fresh directory: the files before it (see TempDir::Make),
+// what it prints on standard error after the banner, files after it and,
+// when given, every piece (a file named *._*) in the directory.
 struct Case {
   Files before;
   std::vector<std::string> args;
@@ -65,7 +48,7 @@ struct Case {
   std::vector<std::string> pieces = {};
   Input input = Input::kTerminal;
   std::string in = "";  // kFile: a name in the directory; kPipe: the data
-  On on = On::kBoth;    // kPosix: needs the identity of a redirected stream
+  On on = On::kBoth;
 };
 
 // A run that splits `input`, saved as L.TXT, into `pieces`.
@@ -121,22 +104,22 @@ TEST(Split, TableOfRuns) {
        Input::kTerminal, "", On::kPosix},
       // Piece numbers follow the digit count; a switch ending in a digit is size mode.
       {{{"A.TXT", std::string(99999, 'a')}}, {"-S1", "A.TXT"}, 0, Start("A.TXT", "99,999") + Names("A", 100), {{"A._99", std::string(999, 'a')}}},
-      {big, {"-S1", "B.TXT"}, 1, Message(too_small), {{"B._00", "<missing>"}}},
+      {big, {"-S1", "B.TXT"}, 1, Msg(too_small), {{"B._00", "<missing>"}}},
       {big, {"-S1.3", "B.TXT"}, 0, Start("B.TXT", "100,000") + Names("B", 101, 3), {{"B._100", ""}, {"B._099", std::string(1000, 'b')}}},
       {big, {"-S60.9", "B.TXT"}, 0, Start("B.TXT", "100,000") + Names("B", 2, 5)},
       {big, {"-S40L.1", "B.TXT"}, 0, Start("B.TXT", "100,000") + Names("B", 3), {{"B._02", std::string(20000, 'b')}}},
       {bad, {"-S99999999999999999999999", "IN.TXT"}, 0, Start("IN.TXT", "11") + "IN._00\n", {{"IN._00", "some text\r\n"}}},
-      {{{"N.TXT", numbers}}, {"-S1L", "N.TXT"}, 1, Start("N.TXT", "294") + Names("N", 100) + Sjis(too_small) + "\n", {{"N._99", "99\n"}, {"N._100", "<missing>"}}},
+      {{{"N.TXT", numbers}}, {"-S1L", "N.TXT"}, 1, Start("N.TXT", "294") + Names("N", 100) + Msg(too_small), {{"N._99", "99\n"}, {"N._100", "<missing>"}}},
       // Bad requests are refused before any piece.
-      {bad, {"-S0", "IN.TXT"}, 1, Banner(), no_piece},
-      {bad, {"-S10"}, 1, Banner()},
-      {bad, {"-S10L", "-#X"}, 1, Banner()},
-      {bad, {"-S10", "-#X", "IN.TXT"}, 1, Message("サイズ指定とパターン指定は併用できません"), no_piece},
-      {bad, {"-S10", "MISSING.TXT"}, 1, Message("ファイルがオープンできません: ", "MISSING.TXT")},
-      {bad, {"-S10", "EMPTY.TXT"}, 1, Message("ファイルが変です (^^; : ", "EMPTY.TXT"), no_piece},
-      {{{"DIR/", ""}}, {"-S1", "DIR"}, 1, Message("ファイルがオープンできません: ", "DIR"), {{"DIR._00", "<missing>"}}},
-      {bad, {"-S10", "IN.TXT", "NOWHERE"}, 1, Message(no_dir, "NOWHERE"), no_piece},
-      {bad, {"-S10", "IN.TXT", "EMPTY.TXT"}, 1, Message(no_dir, "EMPTY.TXT"), no_piece},
+      {bad, {"-S0", "IN.TXT"}, 1, "", no_piece},
+      {bad, {"-S10"}, 1, ""},
+      {bad, {"-S10L", "-#X"}, 1, ""},
+      {bad, {"-S10", "-#X", "IN.TXT"}, 1, Msg("サイズ指定とパターン指定は併用できません"), no_piece},
+      {bad, {"-S10", "MISSING.TXT"}, 1, Msg("ファイルがオープンできません: ", "MISSING.TXT")},
+      {bad, {"-S10", "EMPTY.TXT"}, 1, Msg("ファイルが変です (^^; : ", "EMPTY.TXT"), no_piece},
+      {{{"DIR/", ""}}, {"-S1", "DIR"}, 1, Msg("ファイルがオープンできません: ", "DIR"), {{"DIR._00", "<missing>"}}},
+      {bad, {"-S10", "IN.TXT", "NOWHERE"}, 1, Msg(no_dir, "NOWHERE"), no_piece},
+      {bad, {"-S10", "IN.TXT", "EMPTY.TXT"}, 1, Msg(no_dir, "EMPTY.TXT"), no_piece},
       // A probe already in OUTDIR proves it and is left alone: a FIFO is not
       // waited on, a link neither followed nor its target made or emptied.
       {{{"IN.TXT", x5000}, {"OUT/", ""}, {"|OUT/" + probe, ""}}, {"-S5", "IN.TXT", "OUT"}, 0,
@@ -151,10 +134,10 @@ TEST(Split, TableOfRuns) {
        Start("stdin", "2,500") + Names("NAME" + sep + "_stdin_", 3), {{"NAME/_stdin_._02", std::string(500, 's')}}, {}, Input::kFile, "data"},
       {{{"data", "head\n#mark\nbody\n"}, {"O/", ""}}, {"-S1L", "-#^#", "O"}, 0,
        Start("stdin", "16") + Names("O" + sep + "_stdin_", 2), {{"O/_stdin_._00", "head\n"}, {"O/_stdin_._01", "#mark\nbody\n"}}, {}, Input::kFile, "data"},
-      {{}, {"-S1"}, 1, Message("ファイルが変です (^^; : ", "stdin"), {{"_stdin_._00", "<missing>"}}, {}, Input::kPipe, "line\n"},
+      {{}, {"-S1"}, 1, Msg("ファイルが変です (^^; : ", "stdin"), {{"_stdin_._00", "<missing>"}}, {}, Input::kPipe, "line\n"},
       // The input is never truncated as a piece, also when it is standard input.
-      {{{"BOOK._03", book}}, {"-S1", "BOOK._03"}, 1, Message(overwrite, "BOOK._03"), {{"BOOK._03", book}, {"BOOK._00", "<missing>"}}},
-      {{{"O/", ""}, {"O/_stdin_._02", book}}, {"-S1", "O"}, 1, Message(overwrite, "O/_stdin_._02"),
+      {{{"BOOK._03", book}}, {"-S1", "BOOK._03"}, 1, Msg(overwrite, "BOOK._03"), {{"BOOK._03", book}, {"BOOK._00", "<missing>"}}},
+      {{{"O/", ""}, {"O/_stdin_._02", book}}, {"-S1", "O"}, 1, Msg(overwrite, "O/_stdin_._02"),
        {{"O/_stdin_._02", book}, {"O/_stdin_._00", "<missing>"}}, {}, Input::kFile, "O/_stdin_._02", On::kPosix},
       // A piece that cannot be created or written ends the job with status 1.
       {{{"IN.TXT", std::string(2500, 'c')}, {"IN._01/", ""}}, {"-S1", "IN.TXT"}, 1,
@@ -194,26 +177,13 @@ TEST(Split, TableOfRuns) {
   int index = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE("case " + std::to_string(index++));
-    if (c.on == (TargetIsWin32() ? On::kPosix : On::kWin32)) continue;
-    TempDir dir;
-    for (const auto& [name, bytes] : c.before) {
-      if (name.back() == '/')
-        mkdir((dir / name).c_str(), 0755);
-      else if (name[0] == '@')
-        ASSERT_EQ(symlink(bytes.c_str(), (dir / name.substr(1)).c_str()), 0);
-      else if (name[0] == '|')
-        ASSERT_EQ(mkfifo((dir / name.substr(1)).c_str(), 0644), 0);
-      else
-        WriteFile(dir / name, bytes);
-    }
-    RunOptions options;
-    options.input = c.input;
-    options.stdin_path = dir / c.in;
-    options.stdin_data = c.in;
-    RunResult r = RunIn(dir, c.args, options);
+    if (!RunsHere(c.on)) continue;
+    TempDir dir(c.before);
+    RunResult r = RunZolt(
+        c.args, {.input = c.input, .stdin_path = c.in, .stdin_data = c.in, .cwd = dir.path()});
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.err, Banner() + c.err);
     for (const auto& [name, bytes] : c.after) EXPECT_TRUE(ReadFile(dir / name) == bytes) << name;
     std::vector<std::string> pieces;
     for (const std::string& name : ListDir(dir.path()))
@@ -225,39 +195,33 @@ TEST(Split, TableOfRuns) {
 
 // Pieces carry the input's times; pieces of standard input the time of the run.
 TEST(Split, PiecesCarryTheInputsTimes) {
-  TempDir dir;
-  WriteFile(dir / "IN.TXT", std::string(1500, 't'));
-  for (const char* sw : {"-S1", "-S1L"}) {
+  TempDir dir({{"IN.TXT", std::string(1500, 't')}});
+  const long ns = TargetIsWin32() ? 123456700 : 123456789;  // Windows counts in 100 ns
+  const char* rows[][3] = {
+      {"-S1", "IN.TXT", "IN._00"}, {"-S1L", "IN.TXT", "IN._00"}, {"-S1", ".", "_stdin_._00"}};
+  for (const auto& [sw, arg, piece] : rows) {
+    SCOPED_TRACE(std::string(sw) + " " + arg);
     // Set both before each run, the access time ahead of every other time,
     // where a mere read does not move it (relatime).
     struct timespec times[2] = {{2000000000, 111}, {978307200, 123456789}};
     ASSERT_EQ(utimensat(AT_FDCWD, (dir / "IN.TXT").c_str(), times, 0), 0);
-    EXPECT_EQ(RunIn(dir, {sw, "IN.TXT"}).status, 0);
+    const bool now = arg[0] == '.';  // standard input is IN.TXT
+    const time_t start = time(nullptr);
+    RunOptions options{.input = now ? Input::kFile : Input::kTerminal, .stdin_path = "IN.TXT"};
+    options.cwd = dir.path();
+    EXPECT_EQ(RunZolt({sw, arg}, options).status, 0);
     struct stat st;
-    ASSERT_EQ(stat((dir / "IN._00").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtim.tv_sec, 978307200);
-    // Windows keeps file times in units of 100 ns.
-    EXPECT_EQ(st.st_mtim.tv_nsec, TargetIsWin32() ? 123456700 : 123456789);
-    EXPECT_EQ(st.st_atim.tv_sec, 2000000000);
+    ASSERT_EQ(stat((dir / piece).c_str(), &st), 0);
+    EXPECT_GE(st.st_mtime, now ? start : 978307200);
+    EXPECT_LE(st.st_mtime, now ? time(nullptr) + 1 : 978307200);  // time() may lag the clock
+    EXPECT_TRUE(now || (st.st_mtim.tv_nsec == ns && st.st_atim.tv_sec == 2000000000));
   }
-  RunOptions from_file;
-  from_file.input = Input::kFile;
-  from_file.stdin_path = dir / "IN.TXT";
-  time_t before = time(nullptr);
-  EXPECT_EQ(RunIn(dir, {"-S1", "."}, from_file).status, 0);
-  struct stat st;
-  ASSERT_EQ(stat((dir / "_stdin_._00").c_str(), &st), 0);
-  EXPECT_GE(st.st_mtime, before);
-  EXPECT_LE(st.st_mtime, time(nullptr) + 1);  // time() may lag the precise clock
 }
 
 TEST(SplitLarge, ASparseInputOver4GiBSplitsWith64BitCounts) {
   const int64_t size = (int64_t{1} << 32) + 1234567;
   TempDir dir;
-  struct statvfs vfs;
-  if (statvfs(dir.path().c_str(), &vfs) != 0 ||
-      static_cast<int64_t>(vfs.f_bavail) * static_cast<int64_t>(vfs.f_frsize) <
-          size + (int64_t{512} << 20))
+  if (FreeBytes(dir.path()) < uint64_t(size + (int64_t{512} << 20)))
     GTEST_SKIP() << "not enough free disk space for the pieces";
   int fd = open((dir / "BIG.DAT").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   ASSERT_GE(fd, 0);
@@ -266,24 +230,18 @@ TEST(SplitLarge, ASparseInputOver4GiBSplitsWith64BitCounts) {
   ASSERT_EQ(pwrite(fd, "\x82", 1, 999999999), 1);
   ASSERT_EQ(pwrite(fd, "MARK", 4, (int64_t{1} << 32) + 5), 4);
   close(fd);
-  RunResult r = RunIn(dir, {"-S1000000", "BIG.DAT"});
+  RunResult r = RunZolt({"-S1000000", "BIG.DAT"}, {.cwd = dir.path()});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, Start("BIG.DAT", "4,296,201,863") + Names("BIG", 5));
+  EXPECT_EQ(r.err, Banner() + Start("BIG.DAT", "4,296,201,863") + Names("BIG", 5));
   const int64_t expected[] = {999999999, 1000000000, 1000000000, 1000000000, size - 3999999999};
-  char bytes[5] = {};
-  ssize_t got = 0;
   for (int i = 0; i < 5; ++i) {
     struct stat st;
-    std::string name = dir / ("BIG._0" + std::to_string(i));
-    ASSERT_EQ(stat(name.c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, expected[i]) << name;
-    fd = open(name.c_str(), O_RDONLY);
-    if (i == 1) got += pread(fd, bytes, 1, 0);
-    if (i == 4) got += pread(fd, bytes + 1, 4, (int64_t{1} << 32) + 5 - 3999999999);
-    close(fd);
+    ASSERT_EQ(stat((dir / ("BIG._0" + std::to_string(i))).c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, expected[i]) << i;
   }
-  EXPECT_EQ(got, 5);
-  EXPECT_EQ(std::string(bytes, 5), "\x82MARK");
+  EXPECT_EQ(ReadFile(dir / "BIG._01", 0, 1) +
+                ReadFile(dir / "BIG._04", (int64_t{1} << 32) + 5 - 3999999999, 4),
+            "\x82MARK");
 }
 
 }  // namespace
