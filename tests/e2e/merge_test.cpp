@@ -89,7 +89,7 @@ TEST(Merge, TableOfRuns) {
   const FileList timed = {{"a", "a", t}, {"b", "b", t}, {"list", "b\n"}, {"OUT", "old", 1}};
   const FileList wild = {{"A.TXT", "A"}, {"sub/", ""}, {"sub/X.LOG", "X"}, {"sub/b.LOG", "b"}, {"sub/B.LOG", "B"},
       {"sub/.hidden.LOG", "hidden"}, {"sub/x.log", "lower-case extension"}, {"sub/dir.LOG/", ""}, {"D.TXT", "D"}};
-  const FileList kanji = {{hyo + "2.txt", "2"}, {hyo + "1.txt", "1"}, {"z1.txt", "z"}, {"\x95" "a.txt", "not a match"}};
+  const FileList kanji = {{hyo + "2.txt", "2"}, {hyo + "1.txt", "1"}, {"z1.txt", "z"}, {"\x95" "a.txt", "not a match"}, {"\x81\x7E" "1.txt", "x"}};
   // A listed path longer than 255 bytes.
   const std::string long_name = std::string(200, 'D') + "/" + std::string(200, 'L');
   const FileList listed = {{"a", "A"}, {"b b", "B"}, {"c", "C"}, {std::string(200, 'D') + "/", ""}, {long_name, "long"},
@@ -161,9 +161,9 @@ TEST(Merge, TableOfRuns) {
       // There a slash is no separator: the names found are opened without it.
       {wild, {"-M", "sub/B*", "A.TXT", "-o", "OUT"}, 1, Total("3") + MergingTo("OUT") + Msg(kCannotOpen, "B.LOG") +
        Msg(kCannotOpen, "b.LOG") + "A.TXT 1bytes ok\n", {}, On::kWin32},
-      // Shift-JIS names: 表 ends in 0x5C and sorts after ASCII; ? stands for one whole double-byte character.
+      // Shift-JIS names: 表 ends in 0x5C and sorts after ASCII; ? stands for one whole double-byte character (× ends in 0x7E).
       {kanji, {"-M", hyo + "*.txt", "-o", "OUT"}, 0, Total("2") + MergingTo("OUT") + hyo + "1.txt 1bytes ok\n" + hyo + "2.txt 1bytes ok\n", {{"OUT", "12"}}},
-      {kanji, {"-M", "?1.txt", "-o", "OUT"}, 0, Total("2") + MergingTo("OUT") + "z1.txt 1bytes ok\n" + hyo + "1.txt 1bytes ok\n", {{"OUT", "z1"}}},
+      {kanji, {"-M", "?1.txt", "-o", "OUT"}, 0, Total("3") + MergingTo("OUT") + "z1.txt 1bytes ok\n\x81\x7E" "1.txt 1bytes ok\n" + hyo + "1.txt 1bytes ok\n", {{"OUT", "zx1"}}},
       // A backslash is an ordinary byte natively; on Windows it separates, found past the kanji.
       // A listed name with a wildcard character is a literal name, in its directory.
       {{{"sub/", ""}, {"sub/x*y", "L"}, {"a", "a"}, {"list", "sub/x*y\n"}}, {"-M", "@list", "a", "-o", "OUT"}, 0,

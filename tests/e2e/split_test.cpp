@@ -88,6 +88,9 @@ TEST(Split, TableOfRuns) {
   // written.
   const std::string head(32766, 'x'), tail = std::string(7231, 'x') + Sjis("第") + "\n";
   const std::string nul_tail = std::string("y\0", 2) + Sjis("第") + "\n";
+  // Lines of 16 bytes up to the end of the first 128 KiB input block.
+  std::string block;
+  while (block.size() < 131072) block += "fifteen bytes..\n";
   // clang-format off
   const Case cases[] = {
       // Size mode names every piece; an existing probe proves OUTDIR and is
@@ -172,6 +175,7 @@ TEST(Split, TableOfRuns) {
       Cut({"-S2L", Sjis("-#^第")}, chapters, {Lines({"第1章", "x", "第2章", "y"}), Lines({"第3章", "z"})}),
       Cut({"-S1L", "-#nothing"}, chapters, {chapters}),
       Cut({"-S1L", Sjis("-#第")}, "start\n" + head + tail + nul_tail, {"start\n" + head, tail + nul_tail}),
+      Cut({"-S1L", "-#^y"}, block + "y\n", {block, "y\n"}),
   };
   // clang-format on
   int index = 0;
