@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -46,6 +47,12 @@ const char* LargeSparseFiles(const std::string& d) {
   if (std::getenv("ZOLT_SKIP_LARGE")) return "ZOLT_SKIP_LARGE is set";
   if (FreeBytes(d) < 5ULL << 30) return "less than 5 GiB free";
   return MakeSparse(d, {"q1", "q2"}, (2LL << 30) + 12345) ? nullptr : "no sparse files";
+}
+
+// A null device of the run's own, NUL in `d`.
+const char* NullDevice(const std::string& d) {
+  return mknod((d + "/NUL").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? nullptr
+                                                                         : "no device node";
 }
 
 // A file before (made by TempDir::Make) or after a run; after a run, "-" is what
@@ -181,6 +188,9 @@ TEST(Merge, TableOfRuns) {
       {timed, {"-M", "a", "@list", "-o+", "OUT"}, 0, to_out, {{"OUT", "oldab", t}}},
       {{{"a", "a", t}, {"b", "b", t1}}, {"-M", "a", "b", "-o", "OUT"}, 0, to_out, {{"OUT", "ab", -1}}},
       {timed, {"-M", "a", "b"}, 0, Total("2") + ab, {{"OUT", "ab", -1}}, On::kBoth, Output::kFile, "OUT"},
+      // Nor does a device named as the output.
+      {{{"a", "a", t}, {"b", "b", t}}, {"-M", "a", "b", "-o", "NUL"}, 0, Total("2") + MergingTo("NUL") + ab,
+       {{"NUL", "", -1}}, On::kPosix, Output::kPipe, "", "", NullDevice},
       // The free space is that of the output's file system (none in /proc).
       {a_b, {"-M", "a", "b", "-o", "/proc/OUT"}, 1, Total("2") + kNoSpace, {}, On::kPosix},
       // Totals from sparse files: far beyond the free space, refused untouched; beyond 32 bits.
