@@ -1,7 +1,8 @@
 // Failures injected through the platform into whole runs of the program:
 // writes that fail at the first byte, part-way and at the final close,
 // allocations, reads, opens, directory searches, file times and the
-// free-space query that fail or answer at a limit. Files live in memory;
+// free-space query that fail or answer at a limit, and reads cut short.
+// Files live in memory;
 // every run must close what it opened and release what it allocated.
 #include <gtest/gtest.h>
 
@@ -197,6 +198,22 @@ TEST(FaultInjection, MergeAndSplitReportMemoryReadSearchSpaceAndOpenFailures) {
     EXPECT_EQ(p.Run({"-M", "a", "b", "-oout"}), 0);
     EXPECT_EQ(p.fake.disk["out"], "xy");
     EXPECT_EQ(p.fake.times.count("out"), 0u);
+  }
+}
+
+// A size split through the input buffer, as where the system cannot read
+// ahead (Windows): reads cut a run of lead-range bytes anywhere, and no piece
+// ends inside a double-byte character.
+TEST(FaultInjection, ShortReadsNeverCutADoubleByteCharacter) {
+  std::string pairs;
+  for (int i = 0; i < 1000; ++i) pairs += "\x8E\x9A";
+  for (size_t read : {1, 2, 3, 7, 4096}) {
+    Program p({.read_sizes = {read}});
+    p.fake.disk["in"] = "a" + pairs;
+    EXPECT_EQ(p.Run({"-S1", "in"}), 0);
+    EXPECT_EQ(p.fake.disk["in._00"] + "|" + p.fake.disk["in._01"] + "|" + p.fake.disk["in._02"],
+              "a" + pairs.substr(0, 998) + "|" + pairs.substr(998, 1000) + "|" + pairs.substr(1998))
+        << "reads of " << read;
   }
 }
 
