@@ -2,8 +2,8 @@
 // writes that fail at the first byte, part-way and at the final close,
 // allocations, reads, opens, directory searches, file times and the
 // free-space query that fail or answer at a limit, and reads cut short.
-// Files live in memory;
-// every run must close what it opened and release what it allocated.
+// Files live in memory; every run must close what it opened and release
+// what it allocated.
 #include <gtest/gtest.h>
 
 #include <string>
