@@ -117,11 +117,6 @@ size_t ReadBlock(InStream* in, char* data, size_t size) {
   return static_cast<size_t>(n);
 }
 
-int ReadByte(InStream* in) {
-  if (in->pos == in->end && FillInput(in) == 0) return -1;
-  return static_cast<unsigned char>(in->buffer[in->pos++]);
-}
-
 int64_t ReadLine(InStream* in, char* line, size_t size) {
   if (size == 0) return -1;
   size_t stored = 0;

@@ -70,8 +70,6 @@ size_t ReadBlock(InStream* in, char* data, size_t size);
 // Makes at least one byte available in [pos, end) unless the input ended;
 // returns the number of bytes buffered.
 size_t FillInput(InStream* in);
-// Reads one byte; -1 at end of input.
-int ReadByte(InStream* in);
 // Stores bytes through the first LF, at most size - 1 of them, ends them
 // with NUL and returns the count stored; returns -1 (nothing stored) at end
 // of input or after a read error.
