@@ -86,9 +86,9 @@ std::vector<size_t> RandomReads(std::mt19937* rng, size_t size) {
 
 // Bytes as hexadecimal pairs, at most 400 of them, for failure messages.
 std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
   std::string text;
-  for (unsigned char b : bytes.substr(0, 400))
-    text += "0123456789ABCDEF"[b >> 4], text += "0123456789ABCDEF"[b & 15], text += ' ';
+  for (unsigned char b : bytes.substr(0, 400)) text += {kDigits[b >> 4], kDigits[b & 15], ' '};
   return bytes.size() > 400 ? text + "..." : text;
 }
 
