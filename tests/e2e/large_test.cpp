@@ -1,8 +1,8 @@
 // Large data: a line of a thousand million bytes through the duplicate-line
 // filter and the tab expansion, and ten thousand empty lines cut into pieces.
-// Set ZOLT_SKIP_LARGE to skip them (the valgrind run does); the long line
-// also skips itself when the temporary directory lacks room, and in an
-// unoptimised build (minutes there) unless ZOLT_LARGE is set.
+// The suite carries the ctest label "slow" (left out of the debug, sanitizer
+// and memcheck runs); the long line also skips itself when the temporary
+// directory lacks room.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -62,10 +62,6 @@ void ExpectRepeatedOutput(const TempDir& dir, const std::vector<std::string>& ar
 }
 
 TEST(Large, AThousandMillionByteLineThroughUniqAndTabs) {
-  if (std::getenv("ZOLT_SKIP_LARGE")) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
-#ifndef NDEBUG
-  if (!std::getenv("ZOLT_LARGE")) GTEST_SKIP() << "unoptimised build; set ZOLT_LARGE to run it";
-#endif
   TempDir dir;
   if (FreeBytes(dir.path()) < 2 * kGigabyte) GTEST_SKIP() << "less than 2 GB free";
   // One line, no LF: "abc" and a TAB, over and over.
@@ -80,7 +76,6 @@ TEST(Large, AThousandMillionByteLineThroughUniqAndTabs) {
 
 // Four digits and a line a piece: exactly pieces 0000 to 9999, none more.
 TEST(Large, TenThousandEmptyLinesInTenThousandPieces) {
-  if (std::getenv("ZOLT_SKIP_LARGE")) GTEST_SKIP() << "ZOLT_SKIP_LARGE is set";
   if (TargetIsWin32()) GTEST_SKIP() << "10,000 pieces through Wine take half a minute";
   TempDir dir({{"EMPTY", std::string(10000, '\n')}});
   EXPECT_EQ(RunZolt({"-S1.4L", "EMPTY", "."}, {.input = Input::kDevNull, .cwd = dir.path()}).status,
