@@ -23,22 +23,5 @@ TEST(Sjis, SeparatorsAndDotsAreNeverTheSecondByteOfAKanji) {
   EXPECT_EQ(SjisFindFirst(dot, '.'), dot + 1);
 }
 
-TEST(Sjis, APathsLastComponentStartsAfterItsLastSeparatorOrOnWin32ItsDrive) {
-  const struct {
-    const char* path;
-    long posix, win32;  // where the last component starts
-  } rows[] = {{"C:\\\x95\x5C\\a", 0, 6},
-              {"d/\x83\x5C", 2, 2},
-              {"a/b\\c", 2, 4},
-              {"Z:b.txt", 0, 2},
-              {"Z:", 0, 2},
-              {"OUT/", 4, 4},
-              {"\x95\x5C", 0, 0},
-              {"", 0, 0}};
-  for (const auto& row : rows)
-    EXPECT_EQ(PathLeaf(row.path) - row.path, kPathSeparator == '/' ? row.posix : row.win32)
-        << row.path;
-}
-
 }  // namespace
 }  // namespace zolt
