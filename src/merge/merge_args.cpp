@@ -28,8 +28,7 @@ bool LookUpInput(const std::string& name, uint64_t* size) {
   }
   // The search took the name as a pattern: only the entry that is literally
   // this name counts.
-  const char* separator = SjisFindLast(name.c_str(), kPathSeparator);
-  std::string leaf = separator ? std::string(separator + 1) : name;
+  const std::string leaf = PathLeaf(name.c_str());
   for (const DirEntry& entry : entries) {
     if (entry.name == leaf) {
       *size = entry.size;

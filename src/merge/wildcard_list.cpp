@@ -20,8 +20,7 @@ bool ExpandWildcard(const char* arg, std::vector<std::string>* paths, int64_t* t
     }
     // std::string compares its bytes as unsigned char, which is the order wanted.
     std::sort(names.begin(), names.end());
-    const char* separator = SjisFindLast(arg, kPathSeparator);
-    const std::string dir_prefix(arg, separator ? static_cast<size_t>(separator + 1 - arg) : 0);
+    const std::string dir_prefix(arg, static_cast<size_t>(PathLeaf(arg) - arg));
     for (const std::string& name : names) paths->push_back(dir_prefix + name);
     return true;
   } catch (const std::bad_alloc&) {

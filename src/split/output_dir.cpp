@@ -13,12 +13,7 @@ constexpr const char kProbeName[] = "_ZO_$$$$.TMP";
 
 bool CheckOutputDir(const char* dir, std::string* prefix) {
   std::string start = dir;
-  if (!start.empty()) {
-    int last = static_cast<int>(start.size()) - 1;
-    if (start[last] != kPathSeparator || SjisByteClass(start.c_str(), last) != 0) {
-      start += kPathSeparator;
-    }
-  }
+  if (*PathLeaf(dir) != '\0') start += kPathSeparator;
   std::string probe = start + kProbeName;
   // Never through a link, never waiting on a FIFO; only a probe made here
   // is deleted.

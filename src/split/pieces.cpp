@@ -9,21 +9,6 @@
 
 namespace zolt {
 
-namespace {
-
-// The piece number shown by exactly run.digits decimal digits; -1 otherwise.
-int PieceNumberOf(const SplitRun& run, const std::string& digits) {
-  if (digits.size() != static_cast<size_t>(run.digits)) return -1;
-  int number = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return -1;
-    number = number * 10 + (c - '0');
-  }
-  return number;
-}
-
-}  // namespace
-
 int MaxPieceNumber(int digits) {
   int max = 1;
   for (int i = 0; i < digits; ++i) max *= 10;
@@ -37,8 +22,7 @@ std::string PieceName(const SplitRun& run, int number) {
 }
 
 std::string SplitBaseName(const char* path) {
-  const char* separator = SjisFindLast(path, kPathSeparator);
-  std::string name = separator ? separator + 1 : path;
+  std::string name = PathLeaf(path);
   const char* dot = SjisFindLast(name.c_str(), '.');
   if (dot) name.resize(static_cast<size_t>(dot - name.c_str()));
   return name;
@@ -46,14 +30,15 @@ std::string SplitBaseName(const char* path) {
 
 std::string PieceThatIsInput(const SplitRun& run, int fd, int64_t last) {
   FileId id = Sys().IdentifyDescriptor(fd);
-  if (!id.valid) return std::string();
+  if (!id.valid || !id.regular) return std::string();
+  // The search matches every spelling the system gives an entry (on Win32
+  // its short 8.3 name too), so unless one of its finds is the input no
+  // piece name can reach it; only then is each piece name resolved.
   std::vector<DirEntry> entries;
   Sys().FindFiles(run.prefix + run.base + "._*", &entries);
-  size_t stem = run.base.size() + 2;
-  for (const DirEntry& entry : entries) {
-    if (entry.name.size() <= stem) continue;
-    int number = PieceNumberOf(run, entry.name.substr(stem));
-    if (number < 0 || number > last) continue;
+  bool found = false;
+  for (const DirEntry& entry : entries) found |= Sys().IdentifyName(run.prefix + entry.name) == id;
+  for (int number = 0; found && number <= last; ++number) {
     std::string name = PieceName(run, number);
     if (Sys().IdentifyName(name) == id) return name;
   }

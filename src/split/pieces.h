@@ -26,12 +26,15 @@ int MaxPieceNumber(int digits);
 // prefix + base + "._" + number zero-padded to run.digits digits.
 std::string PieceName(const SplitRun& run, int number);
 
-// The name of `path` after its last path separator, without its last
-// extension: "dir/ARCHIVE.TAR.GZ" gives "ARCHIVE.TAR", ".PROFILE" gives "".
+// The name of `path` after its last path separator (on Win32 also after a
+// drive "X:"), without its last extension: "dir/ARCHIVE.TAR.GZ" gives
+// "ARCHIVE.TAR", ".PROFILE" gives "".
 std::string SplitBaseName(const char* path);
 
 // The name of a piece numbered up to `last` that is the open file `fd`
-// itself (creating it would destroy the input), or an empty string.
+// itself (creating it would destroy the input), or an empty string. Files
+// are compared by identity, so a piece name that reaches the input by
+// another spelling (a link, a short name, a drive-relative name) counts.
 std::string PieceThatIsInput(const SplitRun& run, int fd, int64_t last);
 
 // The piece being written, numbered from 0; at most one is open. Every

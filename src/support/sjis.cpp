@@ -51,4 +51,17 @@ const char* SjisFindLast(const char* text, char ch) {
   return found;
 }
 
+const char* PathLeaf(const char* path) {
+  const char* leaf = path;
+#ifdef _WIN32
+  if (path[0] != '\0' && !IsSjisLead(static_cast<unsigned char>(path[0])) && path[1] == ':')
+    leaf = path + 2;
+#endif
+  ForEachSingleByte(path, [&](const char* p) {
+    if (IsPathSeparator(*p)) leaf = p + 1;
+    return true;
+  });
+  return leaf;
+}
+
 }  // namespace zolt

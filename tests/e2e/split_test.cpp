@@ -73,7 +73,7 @@ TEST(Split, TableOfRuns) {
   const Files no_piece = {{"IN._00", "<missing>"}, {"EMPTY._00", "<missing>"}};
   std::string numbers;
   for (int i = 0; i < 101; ++i) numbers += std::to_string(i) + "\n";
-  const std::string kanji = Sjis("漢"),
+  const std::string kanji = Sjis("漢"), hyo = Sjis("表"),
                     chapters = Lines({"第1章", "x", "第2章", "y", "第3章", "z"});
   const std::string longline = std::string(140000, 'x') + "\n", nul("a\0b\n", 4);
   const std::string a743(743, 'a');
@@ -99,12 +99,13 @@ TEST(Split, TableOfRuns) {
        0, Start("IN.TXT", "12,000") + Names(out + "IN", 3), {{"OUT/IN._00", x5000}, {"OUT/IN._01", x5000}, {"OUT/IN._02", std::string(2000, 'x')}, {"OUT/" + probe, "keep"}}},
       {{{"IN.TXT", std::string(12000, 'x')}, {"OUT/", ""}, {"OUT/IN._01", "q"}}, {"-S5", "IN.TXT", out},
        0, Start("IN.TXT", "12,000") + Names(out + "IN", 3), {{"OUT/IN._01", x5000}}},
-      // A slash is no separator on Windows: the backslash is still appended.
+      // A slash separates on Windows too: no backslash is appended after it.
       {{{"IN.TXT", std::string(12000, 'x')}, {"OUT/", ""}}, {"-S5", "IN.TXT", "OUT/"},
-       0, Start("IN.TXT", "12,000") + Names("OUT/\\IN", 3), {{"OUT/IN._02", std::string(2000, 'x')}}, {}, Input::kTerminal, "", On::kWin32},
-      // Base name: after the last separator ('/' only on POSIX), without the last extension.
-      {{{"D.X/", ""}, {"D.X/.A.B", "dot"}}, {"-S1", "D.X/.A.B"}, 0, Start("D.X/.A.B", "3") + ".A._00\n", {{".A._00", "dot"}}, {},
-       Input::kTerminal, "", On::kPosix},
+       0, Start("IN.TXT", "12,000") + Names("OUT/IN", 3), {{"OUT/IN._02", std::string(2000, 'x')}}},
+      // Base name: after the last separator ('/' on both; 表 ends in 0x5C), without the last extension.
+      {{{"D.X/", ""}, {"D.X/.A.B", "dot"}}, {"-S1", "D.X/.A.B"}, 0, Start("D.X/.A.B", "3") + ".A._00\n", {{".A._00", "dot"}}},
+      {{{hyo + "/", ""}, {hyo + "/" + hyo + "._03", book}}, {"-S1", hyo + "/" + hyo + "._03"}, 0,
+       Start(hyo + "/" + hyo + "._03", "3,000") + Names(hyo, 4), {{hyo + "/" + hyo + "._03", book}, {hyo + "._03", ""}}},
       // Piece numbers follow the digit count; a switch ending in a digit is size mode.
       {{{"A.TXT", std::string(99999, 'a')}}, {"-S1", "A.TXT"}, 0, Start("A.TXT", "99,999") + Names("A", 100), {{"A._99", std::string(999, 'a')}}},
       {big, {"-S1", "B.TXT"}, 1, Msg(too_small), {{"B._00", "<missing>"}}},
@@ -140,6 +141,8 @@ TEST(Split, TableOfRuns) {
       {{}, {"-S1"}, 1, Msg("ファイルが変です (^^; : ", "stdin"), {{"_stdin_._00", "<missing>"}}, {}, Input::kPipe, "line\n"},
       // The input is never truncated as a piece, also when it is standard input.
       {{{"BOOK._03", book}}, {"-S1", "BOOK._03"}, 1, Msg(overwrite, "BOOK._03"), {{"BOOK._03", book}, {"BOOK._00", "<missing>"}}},
+      {{{"abcdefghijklm._01", book}}, {"-S1", "ABCD~HK5._01"}, 1, Msg(overwrite, "ABCD~HK5._01"), {{"abcdefghijklm._01", book}},  // Wine's short name
+       {}, Input::kTerminal, "", On::kWin32},
       {{{"O/", ""}, {"O/_stdin_._02", book}}, {"-S1", "O"}, 1, Msg(overwrite, "O/_stdin_._02"),
        {{"O/_stdin_._02", book}, {"O/_stdin_._00", "<missing>"}}, {}, Input::kFile, "O/_stdin_._02", On::kPosix},
       // A piece that cannot be created or written ends the job with status 1.
@@ -188,7 +191,8 @@ TEST(Split, TableOfRuns) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, Banner() + c.err);
-    for (const auto& [name, bytes] : c.after) EXPECT_TRUE(ReadFile(dir / name) == bytes) << name;
+    for (const auto& [name, bytes] : c.after)
+      EXPECT_TRUE(ReadFile(HostName(dir / name)) == bytes) << name;
     std::vector<std::string> pieces;
     for (const std::string& name : ListDir(dir.path()))
       if (!c.pieces.empty() && name.find("._") != std::string::npos)
