@@ -29,13 +29,15 @@ CharRead NextChar(const char** pos) {
   return {SjisToJis(p[0], p[1]), CharKind::kDouble};
 }
 
-void ToCodeString(const char* line, ScratchVector<uint32_t>* codes) {
+void ToCodeString(std::string_view text, ScratchVector<uint32_t>* codes) {
   // The same reading as NextChar, in one loop over the bytes: every line of
   // a pattern split passes through here.
-  size_t length = std::strlen(line);
+  size_t length = text.size();
+  if (const void* nul = std::memchr(text.data(), '\0', length))
+    length = static_cast<size_t>(static_cast<const char*>(nul) - text.data());
   codes->resize(length + 1);
   uint32_t* out = codes->data();
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(line);
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* end = p + length;
   while (p < end) {
     unsigned char b = *p;

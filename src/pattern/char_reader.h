@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "pattern/scratch_vector.h"
 
@@ -36,8 +37,9 @@ CharRead NextChar(const char** pos);
 // code (not even a double-byte character whose code is 0) equals it.
 constexpr uint32_t kEndOfText = 0x10000;
 
-// Fills `codes` with the codes of the characters of `line`, then kEndOfText.
-// A lead byte right before the terminator is not a character and is dropped.
-void ToCodeString(const char* line, ScratchVector<uint32_t>* codes);
+// Fills `codes` with the codes of the characters of `text` up to its first
+// NUL, then kEndOfText. A lead byte right before the end is not a character
+// and is dropped.
+void ToCodeString(std::string_view text, ScratchVector<uint32_t>* codes);
 
 }  // namespace zolt

@@ -32,12 +32,12 @@ PatternHandle CompileOnce(const char* pattern) {
   return compiled;
 }
 
-bool SearchCompiled(const CompiledPattern& compiled, const char* line) {
+bool SearchCompiled(const CompiledPattern& compiled, std::string_view text, TextIs what) {
   size_t start = 0;
   size_t end = 0;
   bool found = false;
   try {
-    found = FindMatch(compiled, line, &start, &end);
+    found = FindMatch(compiled, text, what, &start, &end);
   } catch (const std::bad_alloc&) {
     compiled.scratch = SearchScratch();  // give back what the search got
     throw;

@@ -9,7 +9,9 @@
 // pattern_compile build it, and pattern_match runs it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace zolt {
 
@@ -29,11 +31,16 @@ using PatternHandle = std::unique_ptr<CompiledPattern, CompiledPatternDeleter>;
 // a memory shortage throws std::bad_alloc.
 PatternHandle CompileOnce(const char* pattern);
 
-// True when the NUL-terminated `line` holds a match for the compiled pattern.
+// What a searched text is: a whole line (its end is the end of the line,
+// where '$' matches), or the first chunk of a line that goes on after it.
+enum class TextIs : uint8_t { kWholeLine, kFirstChunk };
+
+// True when `text`, up to its first NUL byte, holds a match for the compiled
+// pattern.
 // A memory shortage throws std::bad_alloc: it is never taken for "no match".
 // Uses the pattern's working memory, so one compiled pattern serves one
 // search at a time. Time grows with (pattern size x line length), never
 // faster.
-bool SearchCompiled(const CompiledPattern& compiled, const char* line);
+bool SearchCompiled(const CompiledPattern& compiled, std::string_view text, TextIs what);
 
 }  // namespace zolt

@@ -63,8 +63,8 @@ bool ClassHas(const PatternWord* list, uint32_t c) {
 }
 
 // Runs the compiled words from word `w` at text position `s` (the mark is s).
-bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, size_t w, size_t s,
-               Visited* visited, ScratchVector<PendingChoice>* stack, size_t* end) {
+bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, bool line_ends, size_t w,
+               size_t s, Visited* visited, ScratchVector<PendingChoice>* stack, size_t* end) {
   const PatternWord* words = compiled.words.data();
   const int32_t* slot = compiled.slot.data();
   size_t t = s;
@@ -87,7 +87,7 @@ bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, size_t w, 
             return true;
           case kMetaDollar:
             if (words[w] == OP_END) {
-              ok = c == kEndOfText;
+              ok = c == kEndOfText && line_ends;
             } else {
               ok = c == '$';
               t += ok;
@@ -150,9 +150,12 @@ bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, size_t w, 
 // character: an anchored pattern whose first word is a character fails at
 // once on a line that starts with another one. Spares the conversion of the
 // whole line for the lines that a chapter pattern such as ^X passes over.
-bool FirstCharacterRules(const CompiledPattern& compiled, const char* line) {
+bool FirstCharacterRules(const CompiledPattern& compiled, std::string_view text) {
   const std::vector<PatternWord>& words = compiled.words;
   if (words.size() < 2 || words[0] != OP_BOL || !IsLiteralWord(words[1])) return false;
+  char first_two[3] = {};
+  text.copy(first_two, 2);
+  const char* line = first_two;
   CharRead ch = NextChar(&line);
   bool whole = ch.kind == CharKind::kSingle || ch.kind == CharKind::kDouble;
   uint32_t first = whole ? ch.code : kEndOfText;
@@ -184,19 +187,21 @@ void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled) {
   }
 }
 
-bool FindMatch(const CompiledPattern& compiled, const char* line, size_t* start, size_t* end) {
-  if (FirstCharacterRules(compiled, line)) return false;
+bool FindMatch(const CompiledPattern& compiled, std::string_view text, TextIs what, size_t* start,
+               size_t* end) {
+  if (FirstCharacterRules(compiled, text)) return false;
   SearchScratch* scratch = &compiled.scratch;
-  ToCodeString(line, &scratch->codes);
+  ToCodeString(text, &scratch->codes);
+  bool line_ends = what == TextIs::kWholeLine;
   const ScratchVector<uint32_t>& codes = scratch->codes;
   Visited visited(compiled.slot_count, codes.size(), &scratch->visited);
   ScratchVector<PendingChoice>* stack = &scratch->stack;
   if (compiled.words[0] == OP_BOL) {
     *start = 0;
-    return MatchFrom(compiled, codes.data(), 1, 0, &visited, stack, end);
+    return MatchFrom(compiled, codes.data(), line_ends, 1, 0, &visited, stack, end);
   }
   for (size_t s = 0; s < codes.size(); ++s) {
-    if (MatchFrom(compiled, codes.data(), 0, s, &visited, stack, end)) {
+    if (MatchFrom(compiled, codes.data(), line_ends, 0, s, &visited, stack, end)) {
       *start = s;
       return true;
     }

@@ -45,9 +45,10 @@ struct CompiledPattern {
 // Compiles `pattern` and numbers the words where paths branch or join.
 void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled);
 
-// Finds the leftmost match in the NUL-terminated `line`: true with its start
-// and end character positions, false when there is none. Works in the
+// Finds the leftmost match in `text` up to its first NUL: true with its
+// start and end character positions, false when there is none. Works in the
 // pattern's scratch; a memory shortage throws std::bad_alloc.
-bool FindMatch(const CompiledPattern& compiled, const char* line, size_t* start, size_t* end);
+bool FindMatch(const CompiledPattern& compiled, std::string_view text, TextIs what, size_t* start,
+               size_t* end);
 
 }  // namespace zolt
