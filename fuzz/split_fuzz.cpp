@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fake.memory_files) std::ofstream(dir + "in", std::ios::binary) << input;
   WorkBuffer work;
   Require(work.Allocate(buffer_size), "work buffer allocated");
-  PatternHandle pattern = mode >= 2 ? CompileOnce(pattern_text.c_str()) : nullptr;
+  PatternHandle pattern = mode >= 2 ? CompilePattern(pattern_text) : nullptr;
   InStream in;
   Require(OpenInput(&in, run.prefix + "in"), "input opened");
   bool ok = mode == 0 ? SplitBySize(&in, run, piece_size, input.size() / piece_size,

@@ -14,19 +14,20 @@ CharCode SjisToJis(unsigned char lead, unsigned char second) {
   return static_cast<CharCode>(word & 0x7F7F);
 }
 
-CharRead NextChar(const char** pos) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(*pos);
-  if (p[0] == 0) return {0, CharKind::kEnd};
-  if (!IsSjisLead(p[0])) {
-    ++*pos;
-    return {p[0], CharKind::kSingle};
+CharRead NextChar(std::string_view* rest) {
+  auto byte = [rest](size_t at) {
+    return at < rest->size() ? static_cast<unsigned char>((*rest)[at]) : 0;
+  };
+  unsigned char first = byte(0);
+  if (first == 0) return {0, CharKind::kEnd};
+  if (!IsSjisLead(first)) {
+    rest->remove_prefix(1);
+    return {first, CharKind::kSingle};
   }
-  if (p[1] == 0) {
-    ++*pos;
-    return {static_cast<CharCode>(p[0] << 8), CharKind::kLoneLead};
-  }
-  *pos += 2;
-  return {SjisToJis(p[0], p[1]), CharKind::kDouble};
+  unsigned char second = byte(1);
+  rest->remove_prefix(second == 0 ? 1 : 2);
+  if (second == 0) return {static_cast<CharCode>(first << 8), CharKind::kLoneLead};
+  return {SjisToJis(first, second), CharKind::kDouble};
 }
 
 void ToCodeString(std::string_view text, ScratchVector<uint32_t>* codes) {

@@ -26,7 +26,7 @@ void ReleasePattern(CompiledPattern* compiled) {
   delete compiled;
 }
 
-PatternHandle CompileOnce(const char* pattern) {
+PatternHandle CompilePattern(std::string_view pattern) {
   PatternHandle compiled(new CompiledPattern);
   BuildCompiledPattern(pattern, compiled.get());
   return compiled;

@@ -105,7 +105,7 @@ const Case kCases[] = {
 TEST(Pattern, FindsTheLeftmostMatchOfABacktrackingMatcher) {
   for (const Case& c : kCases) {
     SCOPED_TRACE("pattern <" + c.pattern.substr(0, 60) + "> line <" + c.line.substr(0, 60) + ">");
-    PatternHandle compiled = CompileOnce(c.pattern.c_str());
+    PatternHandle compiled = CompilePattern(c.pattern);
     bool found = SearchCompiled(*compiled, c.line, c.what);
     size_t start = 0;
     size_t end = 0;
