@@ -43,8 +43,8 @@ void RunOfA(benchmark::State& state, const char* pattern) {
 void CompiledOnce(benchmark::State& state) {
   std::string line = ProseLine(static_cast<size_t>(state.range(0)));
   zolt::PatternHandle compiled = zolt::CompilePattern("^\x91\xE6[0-9]+\x8F\xCD");
-  for (auto _ : state) benchmark::DoNotOptimize(
-        zolt::SearchCompiled(*compiled, line, zolt::TextIs::kWholeLine));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(zolt::SearchCompiled(*compiled, line, zolt::TextIs::kWholeLine));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(line.size()));
   state.SetComplexityN(state.range(0));

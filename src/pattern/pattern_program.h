@@ -48,7 +48,7 @@ struct CharClass {
 };
 
 struct Program {
-  bool anchored = false;  // the match starts the line ('^' first in the pattern)
+  bool anchored = false;          // the match starts the line ('^' first in the pattern)
   std::vector<Instruction> code;  // ends with kEnd
   std::vector<CharClass> classes;
 };
