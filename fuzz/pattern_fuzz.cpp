@@ -131,7 +131,7 @@ void MarkAnchor(Node* n) {
 struct Reference {
   std::vector<uint32_t> text;  // the codes, then kEndOfText
   bool line_ends;
-  long budget = 1000000;
+  long budget = 100000;
   using Then = std::function<bool(size_t, size_t)>;  // (text position, mark)
 
   bool Seq(const Node& n, size_t i, size_t t, size_t mark, const Then& k) {

@@ -54,7 +54,9 @@ std::vector<std::string> PatternPieces(const std::string& input, size_t limit, i
   for (size_t at = 0, end; at < input.size(); at = end) {
     end = std::min(input.find('\n', at), input.size() - 1) + 1;
     size_t chunk = std::min(end - at, limit);
-    if (chunk < end - at && chunk > 1 && zolt::EndsWithLeadByte(&input[at], chunk)) --chunk;
+    size_t i = at;  // walks the characters of the line up to the chunk's last byte
+    while (i + 1 < at + chunk) i += zolt::IsSjisLead(static_cast<unsigned char>(input[i])) ? 2 : 1;
+    if (chunk < end - at && chunk > 1 && i + 1 == at + chunk && zolt::IsSjisLead(input[i])) --chunk;
     auto what = chunk < end - at ? zolt::TextIs::kFirstChunk : zolt::TextIs::kWholeLine;
     if (at > 0 && SearchCompiled(pattern, std::string_view(input).substr(at, chunk), what) &&
         count++ == n1) {
