@@ -143,9 +143,12 @@ struct Reference {
     if (--budget < 0) throw budget;
     uint32_t c = text[t];
     auto in = [c](std::pair<uint32_t, uint32_t> r) { return c >= r.first && c <= r.second; };
-    Then again = [&](size_t t2, size_t m2) {  // the end of a round of * or +
-      return (t2 != m2 && Match(n.kids[0], t2, t2, again)) || k(t2, m2);
-    };
+    if (n.kind == Node::kStar || n.kind == Node::kPlus) {
+      Then again = [&](size_t t2, size_t m2) {  // the end of a round
+        return (t2 != m2 && Match(n.kids[0], t2, t2, again)) || k(t2, m2);
+      };
+      return Match(n.kids[0], t, mark, again) || (n.kind == Node::kStar && k(t, mark));
+    }
     bool in_class = std::any_of(n.set.begin(), n.set.end(), in) != n.negated;
     switch (n.kind) {  // clang-format off
       case Node::kChar: return c == n.code && k(t + 1, mark);
@@ -155,10 +158,8 @@ struct Reference {
       case Node::kSeq: return Seq(n, 0, t, mark, k);
       case Node::kAlt: return Match(n.kids[0], t, mark, k) || Match(n.kids[1], t, mark, k);
       case Node::kQuest: return Match(n.kids[0], t, mark, k) || k(t, mark);
-      case Node::kStar: return Match(n.kids[0], t, mark, again) || k(t, mark);
-      case Node::kPlus: return Match(n.kids[0], t, mark, again);
+      default: return false;
     }  // clang-format on
-    return false;
   }
 };
 
