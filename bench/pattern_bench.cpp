@@ -22,7 +22,7 @@ std::string ProseLine(size_t length) {
 void Run(benchmark::State& state, const char* pattern, const std::string& line) {
   bool found = false;
   for (auto _ : state) {
-    found = zolt::SearchCompiled(*zolt::CompileOnce(pattern), line.c_str());
+    found = zolt::SearchCompiled(*zolt::CompilePattern(pattern), line, zolt::TextIs::kWholeLine);
     benchmark::DoNotOptimize(found);
   }
   state.counters["match"] = found;
@@ -42,8 +42,9 @@ void RunOfA(benchmark::State& state, const char* pattern) {
 // Compile once, search the same line many times, as the split job may do.
 void CompiledOnce(benchmark::State& state) {
   std::string line = ProseLine(static_cast<size_t>(state.range(0)));
-  zolt::PatternHandle compiled = zolt::CompileOnce("^\x91\xE6[0-9]+\x8F\xCD");
-  for (auto _ : state) benchmark::DoNotOptimize(zolt::SearchCompiled(*compiled, line.c_str()));
+  zolt::PatternHandle compiled = zolt::CompilePattern("^\x91\xE6[0-9]+\x8F\xCD");
+  for (auto _ : state)
+    benchmark::DoNotOptimize(zolt::SearchCompiled(*compiled, line, zolt::TextIs::kWholeLine));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(line.size()));
   state.SetComplexityN(state.range(0));

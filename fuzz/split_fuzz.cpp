@@ -3,9 +3,9 @@
 // disk, which the system copies and reads ahead, else files live in memory
 // and are read in odd sizes), n1, a work-buffer size byte, the pattern's
 // length, the pattern, the data. Properties: the pieces joined give back the
-// input (dropping lines only removes bytes); a size piece but the last holds
-// P bytes, or P - 1 before a lead byte; a line piece but the last ends with
-// its n1-th LF; a pattern piece after the first starts with a match.
+// input; a size piece but the last holds P bytes, or P - 1 before a lead
+// byte; a line piece but the last ends with its n1-th LF; pattern pieces are
+// those of a line-by-line model.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -44,6 +44,31 @@ bool TakeFile(zolt::FakePlatform* fake, const std::string& name, std::string* da
   return in.is_open() && std::filesystem::remove(name);
 }
 
+// The pattern split, line by line: every line but the first is tested on
+// its first chunk, and the n1-th match opens a piece (without that line when
+// `drop`).
+std::vector<std::string> PatternPieces(const std::string& input, size_t limit, int64_t n1,
+                                       const zolt::CompiledPattern& pattern, bool drop) {
+  std::vector<std::string> pieces(1);
+  int64_t count = 1;
+  for (size_t at = 0, end; at < input.size(); at = end) {
+    end = std::min(input.find('\n', at), input.size() - 1) + 1;
+    size_t chunk = std::min(end - at, limit);
+    size_t i = at;  // walks the characters of the line up to the chunk's last byte
+    while (i + 1 < at + chunk) i += zolt::IsSjisLead(static_cast<unsigned char>(input[i])) ? 2 : 1;
+    if (chunk < end - at && chunk > 1 && i + 1 == at + chunk && zolt::IsSjisLead(input[i])) --chunk;
+    auto what = chunk < end - at ? zolt::TextIs::kFirstChunk : zolt::TextIs::kWholeLine;
+    if (at > 0 && SearchCompiled(pattern, std::string_view(input).substr(at, chunk), what) &&
+        count++ == n1) {
+      pieces.emplace_back();
+      count = 1;
+      if (drop) continue;
+    }
+    pieces.back() += input.substr(at, end - at);
+  }
+  return pieces;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -67,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fake.memory_files) std::ofstream(dir + "in", std::ios::binary) << input;
   WorkBuffer work;
   Require(work.Allocate(buffer_size), "work buffer allocated");
-  PatternHandle pattern = mode >= 2 ? CompileOnce(pattern_text.c_str()) : nullptr;
+  PatternHandle pattern = mode >= 2 ? CompilePattern(pattern_text) : nullptr;
   InStream in;
   Require(OpenInput(&in, run.prefix + "in"), "input opened");
   bool ok = mode == 0 ? SplitBySize(&in, run, piece_size, input.size() / piece_size,
@@ -81,27 +106,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string joined;
   for (std::string piece; TakeFile(&fake, PieceName(run, pieces.size()), &piece); joined += piece)
     pieces.push_back(piece);
-  Require(mode == 3 ? joined.size() <= input.size() : joined == input, "the pieces give the input");
+  Require(mode >= 2 || joined == input, "the pieces give the input");
+  Require(mode < 2 || pieces == PatternPieces(input, buffer_size - 1, n1, *pattern, mode == 3),
+          "the pieces of the line-by-line model");
   // lead[i]: byte i opens a double-byte character, reading from the start.
   std::vector<bool> lead(input.size() + 1, false);
   for (size_t i = 0; i < input.size(); ++i)
     if (IsSjisLead(static_cast<unsigned char>(input[i]))) lead[i++] = true;
   size_t end = 0;
-  for (size_t i = 0; mode != 3 && i + 1 < pieces.size(); ++i) {
+  for (size_t i = 0; mode < 2 && i + 1 < pieces.size(); ++i) {
     const std::string& piece = pieces[i];
     end += piece.size();
     if (mode == 0) {
       Require(piece.size() == piece_size || (piece.size() + 1 == piece_size && lead[end]),
               "a size piece holds P bytes, or P - 1 before a lead byte");
       Require(!lead[end - 1], "a size piece does not end on a lead byte");
-    } else if (mode == 1) {
+    } else {
       Require(std::count(piece.begin(), piece.end(), '\n') == n1 && piece.back() == '\n',
               "a line piece holds n1 whole lines");
-    } else {
-      std::string next = pieces[i + 1].substr(0, buffer_size - 1);
-      if (next.find('\n') != std::string::npos) next.resize(next.find('\n') + 1);
-      Require(!next.empty() && SearchCompiled(*pattern, next.c_str()),
-              "a pattern piece starts with a match");
     }
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "support/platform.h"
+#include "support/sjis.h"
 
 namespace zolt {
 
@@ -130,6 +131,11 @@ int64_t ReadLine(InStream* in, char* line, size_t size) {
     stored += take;
     in->pos += take;
     if (lf) break;
+  }
+  if (stored + 1 == size && stored > 1 && line[stored - 1] != '\n' &&
+      EndsWithLeadByte(line, stored)) {
+    --stored;  // a chunk cut by the limit keeps a character whole
+    --in->pos;
   }
   line[stored] = '\0';
   if (stored == 0 || in->error) return -1;

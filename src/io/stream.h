@@ -70,9 +70,10 @@ size_t ReadBlock(InStream* in, char* data, size_t size);
 // Makes at least one byte available in [pos, end) unless the input ended;
 // returns the number of bytes buffered.
 size_t FillInput(InStream* in);
-// Stores bytes through the first LF, at most size - 1 of them, ends them
-// with NUL and returns the count stored; returns -1 (nothing stored) at end
-// of input or after a read error.
+// Stores bytes through the first LF, at most size - 1 of them (one fewer
+// when the last would be a lead byte, so that a line's chunks start on
+// characters), ends them with NUL and returns the count stored; returns -1
+// (nothing stored) at end of input or after a read error.
 int64_t ReadLine(InStream* in, char* line, size_t size);
 
 // Writes of at least this many bytes go straight from the caller's memory.

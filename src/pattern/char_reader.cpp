@@ -14,28 +14,31 @@ CharCode SjisToJis(unsigned char lead, unsigned char second) {
   return static_cast<CharCode>(word & 0x7F7F);
 }
 
-CharRead NextChar(const char** pos) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(*pos);
-  if (p[0] == 0) return {0, CharKind::kEnd};
-  if (!IsSjisLead(p[0])) {
-    ++*pos;
-    return {p[0], CharKind::kSingle};
+CharRead NextChar(std::string_view* rest) {
+  auto byte = [rest](size_t at) {
+    return at < rest->size() ? static_cast<unsigned char>((*rest)[at]) : 0;
+  };
+  unsigned char first = byte(0);
+  if (first == 0) return {0, CharKind::kEnd};
+  if (!IsSjisLead(first)) {
+    rest->remove_prefix(1);
+    return {first, CharKind::kSingle};
   }
-  if (p[1] == 0) {
-    ++*pos;
-    return {static_cast<CharCode>(p[0] << 8), CharKind::kLoneLead};
-  }
-  *pos += 2;
-  return {SjisToJis(p[0], p[1]), CharKind::kDouble};
+  unsigned char second = byte(1);
+  rest->remove_prefix(second == 0 ? 1 : 2);
+  if (second == 0) return {static_cast<CharCode>(first << 8), CharKind::kLoneLead};
+  return {SjisToJis(first, second), CharKind::kDouble};
 }
 
-void ToCodeString(const char* line, ScratchVector<uint32_t>* codes) {
+void ToCodeString(std::string_view text, ScratchVector<uint32_t>* codes) {
   // The same reading as NextChar, in one loop over the bytes: every line of
   // a pattern split passes through here.
-  size_t length = std::strlen(line);
+  size_t length = text.size();
+  if (const void* nul = std::memchr(text.data(), '\0', length))
+    length = static_cast<size_t>(static_cast<const char*>(nul) - text.data());
   codes->resize(length + 1);
   uint32_t* out = codes->data();
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(line);
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* end = p + length;
   while (p < end) {
     unsigned char b = *p;

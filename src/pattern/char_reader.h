@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "pattern/scratch_vector.h"
 
@@ -13,10 +14,10 @@ using CharCode = uint16_t;
 
 // What NextChar found.
 enum class CharKind : uint8_t {
-  kEnd,       // the terminator; the position did not move
+  kEnd,       // the end of the text or a NUL byte; nothing was read
   kSingle,    // a single-byte character
   kDouble,    // a lead byte and the (non-NUL) byte after it
-  kLoneLead,  // a lead byte right before the terminator; code is lead * 256
+  kLoneLead,  // a lead byte right before the end; code is lead * 256
 };
 
 struct CharRead {
@@ -28,16 +29,18 @@ struct CharRead {
 // wrap-around so that every pair of bytes gives some code.
 CharCode SjisToJis(unsigned char lead, unsigned char second);
 
-// Reads the character at *pos and advances past it. At the terminator the
-// position stays put, so every later call reports the end again.
-CharRead NextChar(const char** pos);
+// Reads the character at the start of *rest and takes it off. The text ends
+// at its end or at its first NUL byte, where nothing is taken, so every
+// later call reports the end again.
+CharRead NextChar(std::string_view* rest);
 
 // Ends a CodeString. It lies outside the 16-bit range, so no character's
 // code (not even a double-byte character whose code is 0) equals it.
 constexpr uint32_t kEndOfText = 0x10000;
 
-// Fills `codes` with the codes of the characters of `line`, then kEndOfText.
-// A lead byte right before the terminator is not a character and is dropped.
-void ToCodeString(const char* line, ScratchVector<uint32_t>* codes);
+// Fills `codes` with the codes of the characters of `text` up to its first
+// NUL, then kEndOfText. A lead byte right before the end is not a character
+// and is dropped.
+void ToCodeString(std::string_view text, ScratchVector<uint32_t>* codes);
 
 }  // namespace zolt

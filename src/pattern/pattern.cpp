@@ -26,18 +26,18 @@ void ReleasePattern(CompiledPattern* compiled) {
   delete compiled;
 }
 
-PatternHandle CompileOnce(const char* pattern) {
+PatternHandle CompilePattern(std::string_view pattern) {
   PatternHandle compiled(new CompiledPattern);
   BuildCompiledPattern(pattern, compiled.get());
   return compiled;
 }
 
-bool SearchCompiled(const CompiledPattern& compiled, const char* line) {
+bool SearchCompiled(const CompiledPattern& compiled, std::string_view text, TextIs what) {
   size_t start = 0;
   size_t end = 0;
   bool found = false;
   try {
-    found = FindMatch(compiled, line, &start, &end);
+    found = FindMatch(compiled, text, what, &start, &end);
   } catch (const std::bad_alloc&) {
     compiled.scratch = SearchScratch();  // give back what the search got
     throw;

@@ -1,15 +1,18 @@
-// The pattern engine: a pattern of Shift-JIS text is compiled once into words
-// and then searched for in one line after another, each character (single or
-// double byte) being one 16-bit code. The search follows the exact order of a
-// plain backtracking matcher (greedy repetition, left alternative first,
-// leftmost start), so it finds the match such a matcher finds; a memo bit per
-// (branch word, text position) state bounds its work by (pattern words x line
-// characters). This header is the engine's interface; char_reader reads
-// characters, pattern_words holds the word form, pattern_escape and
-// pattern_compile build it, and pattern_match runs it.
+// The pattern engine: a pattern of Shift-JIS text is compiled once into a
+// list of instructions and then searched for in one line after another, each
+// character (single or double byte) being one 16-bit code. The search
+// follows the exact order of a plain backtracking matcher (greedy
+// repetition, left alternative first, leftmost start), so it finds the match
+// such a matcher finds; a memo bit per (branch instruction, text position)
+// state bounds its work by (instructions x line characters). This header is
+// the engine's interface; char_reader reads characters, pattern_program
+// holds the instruction list, pattern_escape and pattern_compile build it,
+// and pattern_match runs it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace zolt {
 
@@ -25,15 +28,20 @@ struct CompiledPatternDeleter {
 };
 using PatternHandle = std::unique_ptr<CompiledPattern, CompiledPatternDeleter>;
 
-// Compiles `pattern` (NUL-terminated Shift-JIS text). Every text compiles;
-// a memory shortage throws std::bad_alloc.
-PatternHandle CompileOnce(const char* pattern);
+// Compiles `pattern` (Shift-JIS text, up to its first NUL byte). Every text
+// compiles; a memory shortage throws std::bad_alloc.
+PatternHandle CompilePattern(std::string_view pattern);
 
-// True when the NUL-terminated `line` holds a match for the compiled pattern.
+// What a searched text is: a whole line (its end is the end of the line,
+// where '$' matches), or the first chunk of a line that goes on after it.
+enum class TextIs : uint8_t { kWholeLine, kFirstChunk };
+
+// True when `text`, up to its first NUL byte, holds a match for the compiled
+// pattern.
 // A memory shortage throws std::bad_alloc: it is never taken for "no match".
 // Uses the pattern's working memory, so one compiled pattern serves one
 // search at a time. Time grows with (pattern size x line length), never
 // faster.
-bool SearchCompiled(const CompiledPattern& compiled, const char* line);
+bool SearchCompiled(const CompiledPattern& compiled, std::string_view text, TextIs what);
 
 }  // namespace zolt

@@ -1,14 +1,14 @@
-// Compiling pattern text into the word form of pattern_words.h.
+// Compiling pattern text into the instruction list of pattern_program.h.
 #pragma once
 
-#include <vector>
+#include <string_view>
 
-#include "pattern/pattern_words.h"
+#include "pattern/pattern_program.h"
 
 namespace zolt {
 
-// Compiles the NUL-terminated `pattern`. Every text compiles; only a memory
-// shortage (std::bad_alloc) can stop it.
-std::vector<PatternWord> CompilePattern(const char* pattern);
+// Compiles `pattern` (up to its first NUL byte). Every text compiles; only a
+// memory shortage (std::bad_alloc) can stop it.
+Program CompileProgram(std::string_view pattern);
 
 }  // namespace zolt

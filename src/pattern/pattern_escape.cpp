@@ -15,10 +15,10 @@ unsigned HexValue(CharRead ch) {
 }
 
 // Reads `digits` hexadecimal digits into *value; false at the pattern's end.
-bool ReadHex(const char** pos, int digits, CharCode* value) {
+bool ReadHex(std::string_view* rest, int digits, CharCode* value) {
   unsigned v = 0;
   for (int i = 0; i < digits; ++i) {
-    CharRead ch = NextChar(pos);
+    CharRead ch = NextChar(rest);
     if (ch.kind == CharKind::kEnd || ch.kind == CharKind::kLoneLead) return false;
     v = v * 16 + HexValue(ch);
   }
@@ -28,25 +28,25 @@ bool ReadHex(const char** pos, int digits, CharCode* value) {
 
 }  // namespace
 
-bool ReadEscape(const char** pos, CharCode* code) {
-  CharRead ch = NextChar(pos);
+bool ReadEscape(std::string_view* rest, CharCode* code) {
+  CharRead ch = NextChar(rest);
   if (ch.kind == CharKind::kEnd) return false;
   if (ch.kind != CharKind::kSingle) {
     *code = ch.code;
     return true;
   }
   CharCode c = ch.code;
-  if (c == 'j') return ReadHex(pos, 4, code);
+  if (c == 'j') return ReadHex(rest, 4, code);
   if (c == 'J') {
     CharCode pair;
-    if (!ReadHex(pos, 4, &pair)) return false;
+    if (!ReadHex(rest, 4, &pair)) return false;
     *code = SjisToJis(static_cast<unsigned char>(pair >> 8), static_cast<unsigned char>(pair));
     return true;
   }
   if (c >= 'a' && c <= 'z') c = static_cast<CharCode>(c - 0x20);
   switch (c) {
     case 'X':
-      return ReadHex(pos, 2, code);
+      return ReadHex(rest, 2, code);
     case 'T':
       *code = 0x09;
       return true;

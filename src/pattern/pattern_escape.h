@@ -5,9 +5,9 @@
 
 namespace zolt {
 
-// Reads the escape after a backslash at *pos. False when the pattern ends
-// before the escape is complete (a trailing backslash, or missing digits):
-// such an escape stands for nothing.
-bool ReadEscape(const char** pos, CharCode* code);
+// Reads the escape after a backslash at the start of *rest and takes it
+// off. False when the pattern ends before the escape is complete (a trailing
+// backslash, or missing digits): such an escape stands for nothing.
+bool ReadEscape(std::string_view* rest, CharCode* code);
 
 }  // namespace zolt

@@ -36,171 +36,137 @@ class Visited {
   bool cleared_ = false;  // the bits are cleared when the first state is entered
 };
 
-// The class test for code c against the member list at `list`.
-bool ClassHas(const PatternWord* list, uint32_t c) {
+// The searches of one line: the text, and where the current path stands.
+struct Matcher {
+  const CompiledPattern& compiled;
+  const uint32_t* text;  // the CodeString
+  bool line_ends;        // the end of the text is the end of the line
+  Visited* visited;
+  ScratchVector<PendingChoice>* stack;
+  size_t w = 0;  // the next instruction
+  size_t t = 0;  // the text position
+  size_t mark = 0;
+};
+
+// True when the class holds the code `c` (never the end of the text).
+bool ClassHas(const CharClass& set, uint32_t c) {
   if (c == kEndOfText) return false;
-  bool negated = false;
-  if (*list == '^') {
-    negated = true;
-    ++list;
-  }
-  bool found = false;
-  while (*list != 0 && !found) {
-    if (*list == RANGE_MARK) {
-      PatternWord low = std::min(list[1], list[2]);
-      PatternWord high = std::max(list[1], list[2]);
-      found = c >= low && c <= high;
-      list += 3;
-    } else if (*list == OP_LITERAL) {
-      found = c == list[1];
-      list += 2;
-    } else {
-      found = c == *list;
-      ++list;
-    }
-  }
-  return found != negated;
+  bool found = std::any_of(set.ranges.begin(), set.ranges.end(),
+                           [c](CharRange range) { return c >= range.low && c <= range.high; });
+  return found != set.negated;
 }
 
-// Runs the compiled words from word `w` at text position `s` (the mark is s).
-bool MatchFrom(const CompiledPattern& compiled, const uint32_t* text, size_t w, size_t s,
-               Visited* visited, ScratchVector<PendingChoice>* stack, size_t* end) {
-  const PatternWord* words = compiled.words.data();
-  const int32_t* slot = compiled.slot.data();
-  size_t t = s;
-  size_t mark = s;
-  stack->clear();
+// Takes the character at the text position when `fits`.
+bool Consume(Matcher* m, bool fits) {
+  m->t += fits;
+  return fits;
+}
+
+// Ends a round of a repeated atom: another round, with the end of the
+// repetition left for later, unless this round consumed nothing.
+bool LoopBack(Matcher* m, size_t atom) {
+  if (m->t == m->mark) return true;
+  m->stack->push_back({m->w, m->t, m->mark});
+  m->mark = m->t;
+  m->w = atom;
+  return true;
+}
+
+// Runs one instruction other than kEnd (m->w is already past it); false when
+// the path fails there.
+bool Step(Matcher* m, const Instruction& op) {
+  uint32_t c = m->text[m->t];
+  switch (op.op) {
+    case Op::kChar:
+      return Consume(m, c == op.value);
+    case Op::kLineEnd:
+      return c == kEndOfText && m->line_ends;
+    case Op::kAny:
+      return Consume(m, c != kEndOfText);
+    case Op::kClass:
+      return Consume(m, ClassHas(m->compiled.program.classes[op.value], c));
+    case Op::kBranch:
+      m->stack->push_back({op.target, m->t, m->mark});
+      return true;
+    case Op::kJump:
+      m->w = op.target;
+      return true;
+    case Op::kLoopBack:
+      return LoopBack(m, op.target);
+    case Op::kEnd:
+      break;
+  }
+  return true;
+}
+
+// Runs the instructions from the first at text position `s` (the mark is
+// s), taking up the choices left for later until one path reaches kEnd.
+bool MatchFrom(Matcher* m, size_t s, size_t* end) {
+  const std::vector<Instruction>& code = m->compiled.program.code;
+  const int32_t* slot = m->compiled.slot.data();
+  m->w = 0;
+  m->t = s;
+  m->mark = s;
+  m->stack->clear();
   for (;;) {
-    bool ok = true;
-    if (slot[w] >= 0 && !visited->Enter(slot[w], t, t == mark)) {
-      ok = false;
-    } else {
-      PatternWord x = words[w++];
-      uint32_t c = text[t];
-      if (IsLiteralWord(x)) {
-        ok = c == x;
-        t += ok;
-      } else {
-        switch (MetaClass[x >> 8]) {
-          case kMetaEnd:
-            *end = t;
-            return true;
-          case kMetaDollar:
-            if (words[w] == OP_END) {
-              ok = c == kEndOfText;
-            } else {
-              ok = c == '$';
-              t += ok;
-            }
-            break;
-          case kMetaDot:
-            ok = c != kEndOfText;
-            t += ok;
-            break;
-          case kMetaBackslash:
-            ok = c == words[w++];
-            t += ok;
-            break;
-          case kMetaBracket:
-            ok = ClassHas(words + w + 1, c);
-            t += ok;
-            w += static_cast<size_t>(words[w] / 2);
-            break;
-          case kMetaBar:
-            stack->push_back({w + static_cast<size_t>(words[w] / 2), t, mark});
-            ++w;
-            break;
-          case kMetaDel:
-            w += static_cast<size_t>(words[w] / 2);
-            break;
-          case kMetaStar:
-          case kMetaPlus:
-          case kMetaQuest: {
-            PatternWord offset = words[w];
-            if (offset > 0) {
-              if (x != OP_PLUS) stack->push_back({w + static_cast<size_t>(offset / 2), t, mark});
-              ++w;
-            } else if (x == OP_QUEST || t == mark) {
-              ++w;
-            } else {
-              stack->push_back({w + 1, t, mark});
-              mark = t;
-              w -= static_cast<size_t>(-offset / 2);
-            }
-            break;
-          }
-          default:  // a bare code that no compilation produces: compare it
-            ok = c == static_cast<uint32_t>(x);
-            t += ok;
-            break;
-        }
-      }
+    bool ok = slot[m->w] < 0 || m->visited->Enter(slot[m->w], m->t, m->t == m->mark);
+    if (ok && code[m->w].op == Op::kEnd) {
+      *end = m->t;
+      return true;
     }
+    if (ok) ok = Step(m, code[m->w++]);
     if (ok) continue;
-    if (stack->empty()) return false;
-    PendingChoice next = stack->back();
-    stack->pop_back();
-    w = next.w;
-    t = next.t;
-    mark = next.mark;
+    if (m->stack->empty()) return false;
+    PendingChoice next = m->stack->back();
+    m->stack->pop_back();
+    m->w = next.w;
+    m->t = next.t;
+    m->mark = next.mark;
   }
 }
 
-// True when the pattern cannot match `line` whatever follows its first
-// character: an anchored pattern whose first word is a character fails at
-// once on a line that starts with another one. Spares the conversion of the
+// True when an anchored pattern whose first instruction is a character is
+// ruled out by the first character of `text`. Spares the conversion of the
 // whole line for the lines that a chapter pattern such as ^X passes over.
-bool FirstCharacterRules(const CompiledPattern& compiled, const char* line) {
-  const std::vector<PatternWord>& words = compiled.words;
-  if (words.size() < 2 || words[0] != OP_BOL || !IsLiteralWord(words[1])) return false;
-  CharRead ch = NextChar(&line);
+bool RuledOutByFirstCharacter(const Program& program, std::string_view text) {
+  if (!program.anchored || program.code[0].op != Op::kChar) return false;
+  CharRead ch = NextChar(&text);
   bool whole = ch.kind == CharKind::kSingle || ch.kind == CharKind::kDouble;
-  uint32_t first = whole ? ch.code : kEndOfText;
-  return static_cast<PatternWord>(first) != words[1];
+  return !whole || ch.code != program.code[0].value;
 }
 
-// Marks word `w` as one where paths branch or join.
+// Marks instruction `w` as one where paths branch or join.
 void AddSlot(CompiledPattern* compiled, size_t w) {
   if (compiled->slot[w] < 0) compiled->slot[w] = static_cast<int32_t>(compiled->slot_count++);
 }
 
 }  // namespace
 
-void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled) {
-  compiled->words = CompilePattern(pattern);
-  const std::vector<PatternWord>& words = compiled->words;
-  compiled->slot.assign(words.size(), -1);
+void BuildCompiledPattern(std::string_view pattern, CompiledPattern* compiled) {
+  compiled->program = CompileProgram(pattern);
+  const std::vector<Instruction>& code = compiled->program.code;
+  compiled->slot.assign(code.size(), -1);
   compiled->slot_count = 0;
-  // Every word other than these is reached only from the word before it.
-  for (size_t at = words[0] == OP_BOL ? 1 : 0; at < words.size();
-       at += InstructionLength(words, at)) {
-    PatternWord op = words[at];
-    if (IsLiteralWord(op) || op == OP_CLASS || !HasOffset(op)) continue;
-    PatternWord offset = words[at + 1];
-    size_t target = static_cast<size_t>(static_cast<PatternWord>(at + 1) + offset / 2);
-    bool branches = op == OP_ALT || (offset > 0 ? op != OP_PLUS : op != OP_QUEST);
-    if (branches) AddSlot(compiled, at);
-    if (op != OP_QUEST || offset > 0) AddSlot(compiled, target);
+  // Every instruction other than these is reached only from the one before.
+  for (size_t at = 0; at < code.size(); ++at) {
+    if (!HasTarget(code[at].op)) continue;
+    AddSlot(compiled, at);
+    AddSlot(compiled, code[at].target);
+    if (code[at].op == Op::kLoopBack) AddSlot(compiled, at + 1);
   }
 }
 
-bool FindMatch(const CompiledPattern& compiled, const char* line, size_t* start, size_t* end) {
-  if (FirstCharacterRules(compiled, line)) return false;
+bool FindMatch(const CompiledPattern& compiled, std::string_view text, TextIs what, size_t* start,
+               size_t* end) {
+  if (RuledOutByFirstCharacter(compiled.program, text)) return false;
   SearchScratch* scratch = &compiled.scratch;
-  ToCodeString(line, &scratch->codes);
+  ToCodeString(text, &scratch->codes);
   const ScratchVector<uint32_t>& codes = scratch->codes;
   Visited visited(compiled.slot_count, codes.size(), &scratch->visited);
-  ScratchVector<PendingChoice>* stack = &scratch->stack;
-  if (compiled.words[0] == OP_BOL) {
-    *start = 0;
-    return MatchFrom(compiled, codes.data(), 1, 0, &visited, stack, end);
-  }
-  for (size_t s = 0; s < codes.size(); ++s) {
-    if (MatchFrom(compiled, codes.data(), 0, s, &visited, stack, end)) {
-      *start = s;
-      return true;
-    }
-  }
+  Matcher m{compiled, codes.data(), what == TextIs::kWholeLine, &visited, &scratch->stack};
+  size_t last_start = compiled.program.anchored ? 0 : codes.size() - 1;
+  for (*start = 0; *start <= last_start; ++*start)
+    if (MatchFrom(&m, *start, end)) return true;
   return false;
 }
 

@@ -1,25 +1,27 @@
 // Searching a line's codes with a compiled pattern.
 //
-// The search tries the compiled words depth first, exactly in the order of a
+// The search runs the instructions depth first, exactly in the order of a
 // plain backtracking matcher: at a branch the first choice runs on and the
-// other waits on an explicit stack. Whether a state (word, text position,
-// text position still at the iteration mark) can reach OP_END never depends
-// on how it was reached, so a state met again is known to fail; a bit per
-// state at the words where paths branch or join bounds the work by
-// (words x characters) without changing the match found.
+// other waits on an explicit stack. Whether a state (instruction, text
+// position, text position still at the iteration mark) can reach kEnd never
+// depends on how it was reached, so a state met again is known to fail; a
+// bit per state at the instructions where paths branch or join bounds the
+// work by (instructions x characters) without changing the match found.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "pattern/pattern.h"
-#include "pattern/pattern_words.h"
+#include "pattern/pattern_program.h"
 #include "pattern/scratch_vector.h"
 
 namespace zolt {
 
-// A choice left for later: go on at word `w`, text position `t`, with `mark`.
+// A choice left for later: go on at instruction `w`, text position `t`,
+// with `mark`.
 struct PendingChoice {
   size_t w;
   size_t t;
@@ -36,18 +38,19 @@ struct SearchScratch {
 };
 
 struct CompiledPattern {
-  std::vector<PatternWord> words;  // ends with OP_END
-  std::vector<int32_t> slot;       // per word: its row in the visited bits, or -1
+  Program program;
+  std::vector<int32_t> slot;  // per instruction: its row in the visited bits, or -1
   size_t slot_count = 0;
   mutable SearchScratch scratch;  // a search's working memory, not part of the pattern
 };
 
-// Compiles `pattern` and numbers the words where paths branch or join.
-void BuildCompiledPattern(const char* pattern, CompiledPattern* compiled);
+// Compiles `pattern` and numbers the instructions where paths branch or join.
+void BuildCompiledPattern(std::string_view pattern, CompiledPattern* compiled);
 
-// Finds the leftmost match in the NUL-terminated `line`: true with its start
-// and end character positions, false when there is none. Works in the
+// Finds the leftmost match in `text` up to its first NUL: true with its
+// start and end character positions, false when there is none. Works in the
 // pattern's scratch; a memory shortage throws std::bad_alloc.
-bool FindMatch(const CompiledPattern& compiled, const char* line, size_t* start, size_t* end);
+bool FindMatch(const CompiledPattern& compiled, std::string_view text, TextIs what, size_t* start,
+               size_t* end);
 
 }  // namespace zolt

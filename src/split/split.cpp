@@ -63,7 +63,7 @@ bool ParseArguments(const SplitOptions& options, int argc, char** argv, SplitJob
       return false;
     }
     try {
-      job->pattern = CompileOnce(pattern);
+      job->pattern = CompilePattern(pattern);
     } catch (const std::bad_alloc&) {
       PrintMessage(Text::kMemoryError);
       return false;

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include "support/byte_masks.h"
 #include "support/messages.h"
+#include "support/sjis.h"
 
 namespace zolt {
 
@@ -46,7 +48,8 @@ void SkipLines(InStream* input, int64_t n1, int64_t* count) {
 
 // Without a pattern a piece ends after its n1-th LF, and the next one opens
 // where the next line starts, so a line longer than a chunk is never cut in
-// two; a last line without LF stays in the piece before it. The chunks
+// two; a last line without LF that fits in a chunk stays in the piece before
+// it. The chunks
 // matter only after the n1-th LF of a piece; up to it the input is copied
 // in runs straight from the input buffer.
 bool SplitByLineCount(InStream* input, PieceWriter* pieces, const WorkBuffer& work, int64_t n1) {
@@ -62,7 +65,7 @@ bool SplitByLineCount(InStream* input, PieceWriter* pieces, const WorkBuffer& wo
     int64_t size = ReadLine(input, work.data(), work.size());
     if (size < 0) break;
     bool ends_line = work.data()[size - 1] == '\n';
-    if (ends_line || static_cast<uint64_t>(size) + 1 == work.size()) {
+    if (ends_line || FillInput(input) > 0) {  // a whole line, or one that goes on
       if (!pieces->Next()) return false;
       count = ends_line ? 1 : 0;
     }
@@ -71,13 +74,22 @@ bool SplitByLineCount(InStream* input, PieceWriter* pieces, const WorkBuffer& wo
   return pieces->Close();
 }
 
-// A pattern split in progress. Chunks searched in place in the input buffer
+// A pattern split in progress. Chunks taken in place in the input buffer
 // that stay in the current piece form a run, written at once.
 struct PatternCut {
   InStream* input;
   PieceWriter* pieces;
   size_t run = 0;  // where the chunks taken but not yet written start in the input buffer
   bool have_run = false;
+  bool line_start = true;  // the next chunk starts a line
+  bool dropping = false;   // the line that opened the piece is being left out
+};
+
+// One chunk of the input.
+struct Chunk {
+  std::string_view text;
+  bool in_place = false;   // in the input buffer at input->pos, not yet consumed
+  bool ends_line = false;  // holds the end of its line: an LF, or the end of the input
 };
 
 // Writes the run of chunks taken in place and not yet written.
@@ -88,26 +100,53 @@ bool FlushRun(PatternCut* cut) {
   return cut->pieces->Write(data, cut->input->pos - cut->run);
 }
 
+// Finds the next chunk where it lies in the input buffer, cut as ReadLine
+// cuts it. False when it reaches the end of the buffered input: it is read
+// into the work buffer then.
+bool ChunkInPlace(const InStream& input, size_t limit, Chunk* chunk) {
+  const char* start = input.buffer.data() + input.pos;
+  size_t avail = input.end - input.pos;
+  size_t scan = std::min(avail, limit);
+  const void* lf = std::memchr(start, '\n', scan);
+  size_t size = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) + 1 : scan;
+  if (!lf && size == limit && size > 1 && EndsWithLeadByte(start, size)) --size;
+  if (limit == 0 || size >= avail || (!lf && scan < limit)) return false;
+  *chunk = {std::string_view(start, size), true, lf != nullptr};
+  return true;
+}
+
 // 1 when `chunk` holds a match, 0 when not, -1 after reporting that the
 // search ran out of memory.
-int SearchChunk(const CompiledPattern& pattern, const char* chunk) {
+int SearchChunk(const CompiledPattern& pattern, const Chunk& chunk) {
   try {
-    return SearchCompiled(pattern, chunk) ? 1 : 0;
+    TextIs what = chunk.ends_line ? TextIs::kWholeLine : TextIs::kFirstChunk;
+    return SearchCompiled(pattern, chunk.text, what) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     PrintMessage(Text::kMemoryError);
     return -1;
   }
 }
 
-// With a pattern every chunk after the first goes to the engine. A chunk
-// that lies inside the buffered input with a byte after it is searched where
-// it is (that byte is NUL during the search); a chunk that reaches the end
-// of the buffered input is read into the work buffer instead. A search that
+// Takes a chunk into the current piece, or leaves it out while `dropping`.
+bool TakeChunk(PatternCut* cut, const Chunk& chunk) {
+  bool keep = !cut->dropping;
+  if (chunk.ends_line) cut->dropping = false;
+  if (!chunk.in_place) return !keep || cut->pieces->Write(chunk.text.data(), chunk.text.size());
+  if (!keep && !FlushRun(cut)) return false;
+  if (keep && !cut->have_run) {
+    cut->run = cut->input->pos;
+    cut->have_run = true;
+  }
+  cut->input->pos += chunk.text.size();
+  return true;
+}
+
+// With a pattern a line is tested once, on its first chunk, except the
+// first line of the input; the n1-th match opens a piece. A search that
 // runs out of memory ends the current piece with the chunks taken before.
 bool SplitByPattern(PatternCut* cut, const WorkBuffer& work, int64_t n1,
                     const CompiledPattern& pattern, bool keep_match_line) {
   InStream* input = cut->input;
-  const size_t limit = work.size() - 1;  // bytes of one chunk
   int64_t count = 1;
   bool first = true;
   for (;;) {
@@ -115,48 +154,28 @@ bool SplitByPattern(PatternCut* cut, const WorkBuffer& work, int64_t n1,
       if (!FlushRun(cut)) return false;  // the buffer is about to be refilled
       if (FillInput(input) == 0) break;
     }
-    char* start = input->buffer.data() + input->pos;
-    size_t avail = input->end - input->pos;
-    size_t scan = std::min(avail, limit);
-    const void* lf = std::memchr(start, '\n', scan);
-    size_t size = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) + 1 : scan;
-    bool in_place = limit > 0 && size < avail && (lf || scan == limit);
-    const char* chunk = start;
-    int found = 0;
-    if (in_place) {
-      char after = start[size];
-      start[size] = '\0';
-      if (!first) found = SearchChunk(pattern, chunk);
-      start[size] = after;
-    } else {
+    Chunk chunk;
+    if (!ChunkInPlace(*input, work.size() - 1, &chunk)) {
       if (!FlushRun(cut)) return false;
       int64_t n = ReadLine(input, work.data(), work.size());
       if (n < 0) break;
-      chunk = work.data();
-      size = static_cast<size_t>(n);
-      if (!first) found = SearchChunk(pattern, chunk);
+      chunk.text = std::string_view(work.data(), static_cast<size_t>(n));
+      chunk.ends_line = chunk.text.back() == '\n' || FillInput(input) == 0;
     }
+    int found = cut->line_start && !first ? SearchChunk(pattern, chunk) : 0;
     if (found < 0) {
       if (FlushRun(cut)) cut->pieces->Close();
       return false;
     }
     first = false;
-    bool cut_line = found > 0 && count == n1;
-    if (cut_line) {
+    cut->line_start = chunk.ends_line;
+    if (found > 0 && count == n1) {
       if (!FlushRun(cut) || !cut->pieces->Next()) return false;
       count = 0;
+      cut->dropping = !keep_match_line;
     }
     if (found > 0) count += 1;
-    bool keep = !cut_line || keep_match_line;
-    if (!in_place) {
-      if (keep && !cut->pieces->Write(chunk, size)) return false;
-      continue;
-    }
-    if (keep && !cut->have_run) {
-      cut->run = input->pos;
-      cut->have_run = true;
-    }
-    input->pos += size;
+    if (!TakeChunk(cut, chunk)) return false;
   }
   return FlushRun(cut) && cut->pieces->Close();
 }

@@ -64,4 +64,12 @@ const char* PathLeaf(const char* path) {
   return leaf;
 }
 
+bool EndsWithLeadByte(const char* text, size_t size) {
+  // A byte outside the lead ranges ends a character, so the lead-range bytes
+  // after it pair up as lead and trail: an odd run ends on a lead byte.
+  size_t run = 0;
+  while (run < size && IsSjisLead(static_cast<unsigned char>(text[size - 1 - run]))) ++run;
+  return run % 2 == 1;
+}
+
 }  // namespace zolt

@@ -26,6 +26,10 @@ const char* SjisFindFirst(const char* text, char ch);
 // Last such position, or nullptr.
 const char* SjisFindLast(const char* text, char ch);
 
+// True when the last of the `size` bytes of `text`, read as characters from
+// the first byte, is a lead byte: its trail byte would be the next byte.
+bool EndsWithLeadByte(const char* text, size_t size);
+
 // The path separator of this system: '\\' on Win32, '/' elsewhere.
 #ifdef _WIN32
 constexpr char kPathSeparator = '\\';

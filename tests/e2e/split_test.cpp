@@ -82,12 +82,15 @@ TEST(Split, TableOfRuns) {
     for (int i = 0; i < count; ++i) pairs += "\x8E\x9A";
     return pairs;
   };
-  // A 40,000-byte line arrives as chunks of 16,383, 16,383 and 7,234 bytes
-  // (the work buffer less one byte); a match in the third opens a piece
-  // mid-line. The pattern does not see past a NUL byte, but every byte is
-  // written.
-  const std::string head(32766, 'x'), tail = std::string(7231, 'x') + Sjis("第") + "\n";
-  const std::string nul_tail = std::string("y\0", 2) + Sjis("第") + "\n";
+  // A line longer than a chunk (the work buffer less one byte) is tested
+  // on its first chunk only, and left out whole; the pattern does not see
+  // past a NUL byte, but every byte is written.
+  const std::string x16383(16383, 'x'), para = x16383 + Sjis("第") + "y\n",
+                                        long_dai = Sjis("第") + std::string(20000, 'z') + "\n",
+                                        cr = x16383 + "----\r-\r";
+  const std::string nul_dai = std::string("y\0", 2) + Sjis("第") + "\n";
+  std::string kata(18000, 'A');  // ア x 9000: every trail byte is 'A'
+  for (size_t i = 0; i < kata.size(); i += 2) kata[i] = '\x83';
   // Lines of 16 bytes up to the end of the first 128 KiB input block.
   std::string block;
   while (block.size() < 131072) block += "fifteen bytes..\n";
@@ -165,19 +168,21 @@ TEST(Split, TableOfRuns) {
       Cut({"-S1"}, "a" + run(1000), {"a" + run(499), run(500), run(1)}),
       Cut({"-S1"}, a743 + "\x8E" "a" + std::string(255, '\x82') + "z", {a743 + "\x8E" "a" + std::string(254, '\x82'), "\x82z"}),
       // Line pieces hold whole lines; a last line without LF stays with the
-      // lines before it; an unfinished line opens a piece once it fills a chunk.
+      // lines before it unless it is longer than a chunk.
       Cut({"-S2L"}, Lines({"a", "b", "c", "d", "e"}), {"a\r\nb\r\n", "c\r\nd\r\n", "e\r\n"}),
       Cut({"-S2l"}, "a\r\nb\r\nc\r\nd\r\ne", {"a\r\nb\r\n", "c\r\nd\r\ne"}),
       Cut({"-S1L"}, longline + "short\n" + nul + "end\n", {longline, "short\n", nul, "end\n"}),
-      Cut({"-S1L"}, "a\n" + std::string(16383, 'x'), {"a\n", std::string(16383, 'x')}),
-      Cut({"-S1L"}, "a\n" + std::string(16382, 'x'), {"a\n" + std::string(16382, 'x')}),
+      Cut({"-S1L"}, "a\n" + x16383 + "y", {"a\n", x16383 + "y"}),
+      Cut({"-S1L"}, "a\n" + x16383, {"a\n" + x16383}),
       // Matching lines open pieces (the first line is never tested); a
       // double dash leaves out the cutting lines.
       Cut({"-S1L", Sjis("-#^第")}, chapters, {Lines({"第1章", "x"}), Lines({"第2章", "y"}), Lines({"第3章", "z"})}),
       Cut({"-S1L", Sjis("--#^第")}, chapters, {Lines({"第1章", "x"}), "y\r\n", "z\r\n"}),
       Cut({"-S2L", Sjis("-#^第")}, chapters, {Lines({"第1章", "x", "第2章", "y"}), Lines({"第3章", "z"})}),
       Cut({"-S1L", "-#nothing"}, chapters, {chapters}),
-      Cut({"-S1L", Sjis("-#第")}, "start\n" + head + tail + nul_tail, {"start\n" + head, tail + nul_tail}),
+      Cut({"-S1L", Sjis("--#^第")}, "s\n" + para + long_dai + nul_dai + "e\n", {"s\n" + para, nul_dai + "e\n"}),
+      Cut({"-S1L", "--#----"}, cr, {cr}), Cut({"-S1L", "-#^A"}, "a\n" + kata + "\nb\n", {"a\n" + kata + "\nb\n"}),
+      Cut({"-S1L", "-#x$"}, "a\n" + x16383 + "\n" + x16383, {"a\n" + x16383 + "\n", x16383}),
       Cut({"-S1L", "-#^y"}, block + "y\n", {block, "y\n"}),
   };
   // clang-format on

@@ -9,12 +9,14 @@
 namespace zolt {
 namespace {
 
-// A pattern, a line and the leftmost match as "start length" in characters,
-// or "" for no match.
+// A pattern, a line (or the first chunk of a longer one) and the leftmost
+// match as "start length" in characters, or "" for no match.
 struct Case {
   std::string pattern, line;
   std::string span = "";
+  TextIs what = TextIs::kWholeLine;
 };
+constexpr TextIs kChunk = TextIs::kFirstChunk;
 
 // Shift-JIS bytes of the characters used below.
 const std::string kA = "\x82\xA0";   // あ
@@ -60,8 +62,10 @@ const Case kCases[] = {
     {"^b", "ab"}, {"^a|b", "xb"}, {"^", "abc", "0 0"}, {"^^a", "^a", "0 2"}, {"^^a", "a"},
     {"a|b$", "xa", "1 1"}, {"a|b$", "bx"}, {"a|b$", "xb", "1 1"}, {"a$b", "a$b", "0 3"},
     {"a$|b", "xa$", "1 2"}, {"a$|b", "a"}, {"(a$)", "ba", "1 1"}, {"(a$)", "ab"},
-    {"$*x", "$$x", "0 3"}, {".*", "ab\x82", "0 2"}, {"$", "ab\x82", "2 0"}, {"\\n$", "a\x82\n"},
-    {".$", "a\x82\n", "1 1"}, {"a\x82", "a\x82"}, {"a\x82", "a\x82\x40"}, {"^a", "ab", "0 1"},
+    {"$*x", "$$x", "0 3"}, {"a$?", "a$", "0 2"}, {".*", "ab\x82", "0 2"}, {"$", "ab\x82", "2 0"}, {"\\n$", "a\x82\n"},
+    {".$", "a\x82\n", "1 1"}, {"$", "abc", "", kChunk}, {"c$", "abc", "", kChunk},
+    {"(c$)", "abc", "", kChunk}, {"c$|b", "abc", "1 1", kChunk}, {"^a.*", "ab", "0 2", kChunk},
+    {"b$", std::string("ab\0c", 4), "1 1"}, {"c", std::string("ab\0c", 4)}, {"a\x82", "a\x82"}, {"a\x82", "a\x82\x40"}, {"^a", "ab", "0 1"},
     {"^a", "ba"}, {"^" + kA, kA + "x", "0 1"}, {"^" + kA, "\x82"}, {"^" + kA, ""},
     // Classes.
     {"[^b]", ""}, {"a[^b]", "a\n", "0 2"}, {"[" + kCircled1 + "]", kCircled1, "0 1"},
@@ -101,12 +105,12 @@ const Case kCases[] = {
 TEST(Pattern, FindsTheLeftmostMatchOfABacktrackingMatcher) {
   for (const Case& c : kCases) {
     SCOPED_TRACE("pattern <" + c.pattern.substr(0, 60) + "> line <" + c.line.substr(0, 60) + ">");
-    PatternHandle compiled = CompileOnce(c.pattern.c_str());
-    bool found = SearchCompiled(*compiled, c.line.c_str());
+    PatternHandle compiled = CompilePattern(c.pattern);
+    bool found = SearchCompiled(*compiled, c.line, c.what);
     size_t start = 0;
     size_t end = 0;
     // A second search on the same pattern must not see the first one's state.
-    ASSERT_EQ(FindMatch(*compiled, c.line.c_str(), &start, &end), found);
+    ASSERT_EQ(FindMatch(*compiled, c.line, c.what, &start, &end), found);
     EXPECT_EQ(found ? std::to_string(start) + " " + std::to_string(end - start) : "", c.span);
   }
 }
