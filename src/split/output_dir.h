@@ -10,7 +10,8 @@ namespace zolt {
 // it. A probe that exists in any form (a link, a FIFO) proves the directory
 // and is left alone: it is never followed, waited on, emptied or deleted. On
 // success stores in *prefix the start of the piece names (dir with a
-// separator appended; empty for an empty dir) and returns true.
+// separator appended; empty for an empty dir) and returns true. A probe
+// that could not be closed or deleted is reported, and does not fail.
 bool CheckOutputDir(const char* dir, std::string* prefix);
 
 }  // namespace zolt
