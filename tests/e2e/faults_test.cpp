@@ -107,6 +107,35 @@ TEST(Faults, AnInputThatShrinksOrGrowsGivesWhatWasThere) {
   }
 }
 
+// A size split of a standard input already read part-way: planned from the
+// bytes left, with no empty piece.
+TEST(Faults, ASizeSplitOfAStandardInputReadPartWay) {
+  TempDir d({{"s.txt", Numbered(13893)}});
+  RunResult r =
+      RunIn(d, {"-S2"}, {.input = Input::kFile, .stdin_path = "s.txt", .stdin_offset = 5000});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("(8,893 byte)\n_stdin_._00\n"), std::string::npos) << r.err;
+  std::string joined;
+  for (const std::string& name : ListDir(d.path()))
+    joined += name == "s.txt" ? "" : ReadFile(d / name);
+  EXPECT_EQ(joined, Numbered(13893).substr(5000));
+  EXPECT_EQ(ListDir(d.path()).size(), 6u);  // s.txt and pieces 00 to 04
+}
+
+// Merge to standard output checks the free space where the data goes (none
+// for a pipe), never that of the current directory (none free in /proc).
+TEST(Faults, MergeToStandardOutputChecksWhereTheDataGoes) {
+  if (TargetIsWin32()) GTEST_SKIP() << "no /proc";
+  TempDir d({{"a", "a"}, {"b", "b"}});
+  for (Output to : {Output::kPipe, Output::kFile}) {
+    RunResult r =
+        RunZolt({"-M", d / "a", d / "b"},
+                {.input = Input::kDevNull, .output = to, .stdout_path = d / "OUT", .cwd = "/proc"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(to == Output::kFile ? ReadFile(d / "OUT") : r.out, "ab");
+  }
+}
+
 // Standard descriptors closed at the start: no output file may take their
 // numbers, and data meant for a closed standard output is a failed write.
 TEST(Faults, ClosedStandardDescriptorsNeverCarryData) {

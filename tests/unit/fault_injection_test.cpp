@@ -86,8 +86,11 @@ TEST(FaultInjection, FiltersReportEveryFailureWithStatus1) {
 // the memory message and status 1, an existing output as it was, or gives
 // the bytes of a run without failures.
 TEST(FaultInjection, MemoryRunningOutAnywhereEndsTheJobWithItsMessage) {
-  std::vector<std::vector<std::string>> jobs = {{"-M", "in", "b", "-oout"}, {"-L", "out"},
-                                                {"-S1", "in"}, {"-S9L", "in"}, {"-S1L", "-#^line 3", "in"}};
+  std::vector<std::vector<std::string>> jobs = {{"-M", "in", "b", "-oout"},
+                                                {"-L", "out"},
+                                                {"-S1", "in"},
+                                                {"-S9L", "in"},
+                                                {"-S1L", "-#^line 3", "in"}};
   for (const std::string& sw : testing::kFilterSwitches)
     jobs.push_back(sw.empty() ? std::vector<std::string>{"in", "out"}
                               : std::vector<std::string>{sw, "in", "out"});
@@ -186,6 +189,10 @@ TEST(FaultInjection, MergeAndSplitReportMemoryReadSearchSpaceAndOpenFailures) {
       // Opens: the input, then piece 00, then piece 01.
       {{"-S1", "in"}, {.fail_open_at = 3}, 1, "in._01\n"},
       {{"-S1L", "in"}, {.fail_open_at = 3}, 1, "in._01\n"},
+      // An input that ends before its size (it shrank): no piece for nothing.
+      {{"-S1", "in"}, {.extra_size = 1500}, 1, "in._02\nファイルが変です (^^; : in\n", "in._03"},
+      // A probe that cannot be deleted is reported.
+      {{"-S1", "in", "d"}, {.fail_remove = true}, 0, "d/_ZO_$$$$.TMP: "},
       // Reads that fail part-way through the input.
       {{"-S100", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},
       {{"-S1L", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},
