@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InStream in;
   Require(OpenInput(&in, run.prefix + "in"), "input opened");
   bool ok = mode == 0 ? SplitBySize(&in, run, piece_size, input.size() / piece_size,
-                                    input.size() % piece_size)
+                                    input.size() % piece_size) == SizeSplit::kDone
                       : SplitByLines(&in, run, work, n1, pattern.get());
   CloseInput(&in);
   Require(ok, "the cutter succeeds");

@@ -1,5 +1,7 @@
 #include "front/zolt_main.h"
 
+#include <cstring>
+#include <new>
 #include <string>
 
 #include "filters/control_codes.h"
@@ -41,8 +43,46 @@ int RunFilter(const Command& command, StreamPair* pair) {
   }
 }
 
-int ZoltMain(int argc, char** argv) {
-  Sys().OpenClosedStandardStreams();
+void ReportMemoryShortage() {
+  // The text is ASCII: the same bytes in every encoding.
+  const char* text = TextUtf8(Text::kMemoryError);
+  Sys().Write(kStderr, text, std::strlen(text));
+  Sys().Write(kStderr, "\n", 1);
+}
+
+namespace {
+
+// Runs the filter job over the streams bound from the file arguments.
+int RunFilterJob(const Command& command, int files, char** names) {
+  StreamPair pair;
+  BindResult bound = BindStreams(files, names, &pair);
+  if (bound != BindResult::kBound) {
+    ReleaseStreams(&pair);
+    if (bound == BindResult::kSameFile) {
+      PrintMessage(Text::kSameFile);
+    } else if (bound == BindResult::kUnreadable) {
+      PrintMessage(Text::kReadFailed, TextBytes(Text::kStdinName));
+    } else {
+      PrintMessage(Text::kSpecifyFiles);
+      PrintMessage(Text::kUsageHint);
+    }
+    return 1;
+  }
+  int result = RunFilter(command, &pair);
+  // A filter that failed before writing leaves an existing output alone.
+  if (result != 0) AbandonUnstarted(&pair.output);
+  // A read error ends the input early: what was written is not all of it.
+  bool read_failed = pair.input.error;
+  std::string input_name = pair.redirected ? TextBytes(Text::kStdinName) : names[0];
+  bool written = ReleaseStreams(&pair);
+  if (read_failed) PrintMessage(Text::kReadFailed, input_name);
+  if (!written) PrintMessage(Text::kWriteFailed, pair.output.name);
+  // A filter that failed (a memory shortage) has left its output short.
+  return result == 0 && written && !read_failed ? 0 : 1;
+}
+
+// ZoltMain once the standard descriptors are safe.
+int RunCommandLine(int argc, char** argv) {
   PrintBanner();
   int args = argc - 1;
   Command command;
@@ -69,28 +109,22 @@ int ZoltMain(int argc, char** argv) {
   if (command.job == Job::kMerge) return Merge(args, argv + 1) == -1 ? 1 : 0;
 
   int files = command.has_switch ? args - 1 : args;
-  char** names = command.has_switch ? argv + 2 : argv + 1;
-  StreamPair pair;
-  BindResult bound = BindStreams(files, names, &pair);
-  if (bound != BindResult::kBound) {
-    ReleaseStreams(&pair);
-    if (bound == BindResult::kSameFile) {
-      PrintMessage(Text::kSameFile);
-    } else {
-      PrintMessage(Text::kSpecifyFiles);
-      PrintMessage(Text::kUsageHint);
-    }
+  return RunFilterJob(command, files, command.has_switch ? argv + 2 : argv + 1);
+}
+
+}  // namespace
+
+int ZoltMain(int argc, char** argv) {
+  if (!Sys().OpenClosedStandardStreams()) {
+    PrintRaw(Sys().LastError() + "\n");
     return 1;
   }
-  int result = RunFilter(command, &pair);
-  // A read error ends the input early: what was written is not all of it.
-  bool read_failed = pair.input.error;
-  std::string input_name = pair.redirected ? TextBytes(Text::kStdinName) : names[0];
-  bool written = ReleaseStreams(&pair);
-  if (read_failed) PrintMessage(Text::kReadFailed, input_name);
-  if (!written) PrintMessage(Text::kWriteFailed, pair.output.name);
-  // A filter that failed (a memory shortage) has left its output short.
-  return result == 0 && written && !read_failed ? 0 : 1;
+  try {
+    return RunCommandLine(argc, argv);
+  } catch (const std::bad_alloc&) {
+    ReportMemoryShortage();
+    return 1;
+  }
 }
 
 }  // namespace zolt

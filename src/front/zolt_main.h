@@ -16,6 +16,9 @@ namespace zolt {
 // 0, or -1 when it failed (its message printed).
 int RunFilter(const Command& command, StreamPair* pair);
 
+// Writes the memory message without taking any memory.
+void ReportMemoryShortage();
+
 // Runs zolt with the command line `argv` (argv[0] the program name) and
 // returns the process exit status.
 int ZoltMain(int argc, char** argv);

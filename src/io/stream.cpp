@@ -41,6 +41,7 @@ OutStream& OutStream::operator=(OutStream&& other) noexcept {
   owned = other.owned;
   unbuffered = other.unbuffered;
   failed = other.failed;
+  truncate = other.truncate;
   name = std::move(other.name);
   buffer = std::move(other.buffer);
   used = other.used;
@@ -73,11 +74,20 @@ bool OpenInput(InStream* in, const std::string& name) {
   return true;
 }
 
-bool OpenOutput(OutStream* out, const std::string& name, bool append) {
-  int fd = Sys().Open(name, append ? OpenMode::kAppend : OpenMode::kTruncate);
-  if (fd < 0) return false;
-  AttachOutput(out, fd, true, name);
+bool OpenOutput(OutStream* out, const std::string& name, OpenMode mode) {
+  OutStream ready;
+  AttachOutput(&ready, -1, true, name);
+  ready.fd = Sys().Open(name, mode);
+  if (ready.fd < 0) return false;
+  ready.truncate = mode == OpenMode::kWrite && Sys().IdentifyDescriptor(ready.fd).regular;
+  *out = std::move(ready);
   return true;
+}
+
+void AbandonUnstarted(OutStream* out) {
+  if (!out->truncate) return;
+  out->used = 0;
+  out->truncate = false;
 }
 
 size_t FillInput(InStream* in) {
@@ -162,6 +172,14 @@ bool FlushOutput(OutStream* out) {
   if (out->failed) {
     out->used = 0;
     return false;
+  }
+  if (out->truncate) {
+    out->truncate = false;
+    if (!Sys().Truncate(out->fd)) {
+      out->failed = true;
+      out->used = 0;
+      return false;
+    }
   }
   if (out->used == 0 || out->fd < 0) return true;
   if (!Sys().Write(out->fd, out->buffer.data(), out->used)) out->failed = true;

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/platform.h"
+
 namespace zolt {
 
 constexpr size_t kStreamBlock = 128 * 1024;
@@ -49,6 +51,7 @@ struct OutStream {
   bool owned = false;        // closed by CloseOutput
   bool unbuffered = false;   // EndOfBlock writes through (a terminal)
   bool failed = false;       // a write, flush or close failed
+  bool truncate = false;     // the file is emptied before the first write
   std::string name;          // for the failure message
   std::vector<char> buffer;  // kStreamBlock bytes once attached
   size_t used = 0;           // buffered bytes live in [0, used)
@@ -61,8 +64,14 @@ void AttachOutput(OutStream* out, int fd, bool owned, const std::string& name);
 
 // Opens a named file for reading; false (stream left closed) on failure.
 bool OpenInput(InStream* in, const std::string& name);
-// Opens a named file for writing, truncating or appending; false on failure.
-bool OpenOutput(OutStream* out, const std::string& name, bool append);
+// Opens a named file for writing in `mode` (kTruncate, kAppend, kPiece, or
+// kWrite: a regular file is emptied only when the first byte is written or
+// the stream is closed). The buffer comes first, so a memory shortage leaves
+// the file alone. False on failure.
+bool OpenOutput(OutStream* out, const std::string& name, OpenMode mode);
+// Drops the bytes an output opened with kWrite holds when none has reached
+// its file yet: the file stays as it was, also when the stream is closed.
+void AbandonUnstarted(OutStream* out);
 
 // Reads up to `size` bytes (buffered bytes first); 0 at end of input or
 // after a read error, which is treated as the end.

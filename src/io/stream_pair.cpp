@@ -42,24 +42,22 @@ bool OpenRedirectedInput(InStream* in) {
 
 BindResult BindStreams(int count, char** names, StreamPair* pair) {
   *pair = StreamPair{};
-  pair->redirected = OpenRedirectedInput(&pair->input) ? 1 : 0;
+  // Standard input is taken over only when it is the input.
+  if (count < 2) {
+    if (!Sys().IsCharDevice(kStdin) && !Sys().CanRead(kStdin)) return BindResult::kUnreadable;
+    pair->redirected = OpenRedirectedInput(&pair->input) ? 1 : 0;
+  }
   if (count == 0) {
     if (!pair->redirected) return BindResult::kMissing;
-  } else if (count == 1 && pair->redirected) {
-    FileId in = Sys().IdentifyDescriptor(pair->input.fd);
-    if (IsSameRegularFile(in, Sys().IdentifyName(names[0]))) return BindResult::kSameFile;
-    if (!OpenOutput(&pair->output, names[0], false)) return BindResult::kMissing;
-    return BindResult::kBound;
-  } else if (count == 1) {
+  } else if (count == 1 && !pair->redirected) {
     if (!OpenInput(&pair->input, names[0])) return BindResult::kMissing;
   } else {
-    if (SameFileName(names[0], names[1])) return BindResult::kMissing;
-    CloseInput(&pair->input);
-    pair->redirected = 0;
-    if (!OpenInput(&pair->input, names[0])) return BindResult::kMissing;
+    if (count > 1 && SameFileName(names[0], names[1])) return BindResult::kMissing;
+    if (count > 1 && !OpenInput(&pair->input, names[0])) return BindResult::kMissing;
+    const char* output = names[count > 1 ? 1 : 0];
     FileId in = Sys().IdentifyDescriptor(pair->input.fd);
-    if (IsSameRegularFile(in, Sys().IdentifyName(names[1]))) return BindResult::kSameFile;
-    if (!OpenOutput(&pair->output, names[1], false)) return BindResult::kMissing;
+    if (IsSameRegularFile(in, Sys().IdentifyName(output))) return BindResult::kSameFile;
+    if (!OpenOutput(&pair->output, output, OpenMode::kWrite)) return BindResult::kMissing;
     return BindResult::kBound;
   }
   // The output is standard output.

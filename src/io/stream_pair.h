@@ -17,8 +17,9 @@ struct StreamPair {
 // Result of BindStreams.
 enum class BindResult {
   kBound,
-  kMissing,   // input or output could not be bound
-  kSameFile,  // the output is the input under another name
+  kMissing,     // input or output could not be bound
+  kSameFile,    // the output is the input under another name
+  kUnreadable,  // the redirected standard input cannot be read
 };
 
 // Name comparison: equal byte for byte once a-z are folded to A-Z.
@@ -34,8 +35,10 @@ void BindStdout(OutStream* out);
 bool OpenRedirectedInput(InStream* in);
 
 // Binds input and output from the file arguments `names` (the switch or
-// program name excluded) and the redirection of standard input. Never
-// truncates a file that is the input under another name.
+// program name excluded) and the redirection of standard input, which is
+// taken over only with fewer than two names. A named output is emptied only
+// once written to (OpenMode::kWrite), and never when it is the input under
+// another name.
 BindResult BindStreams(int count, char** names, StreamPair* pair);
 
 // Flushes and closes what BindStreams opened. False when the output could

@@ -28,7 +28,13 @@ bool CheckTotalAndInputs(const MergeScan& scan) {
   char total[32];
   CommaFormat(scan.total, total, sizeof total);
   PrintFormat(Text::kTotalMergeSize, total);
-  int space = CheckDiskSpace(scan.total, scan.output.empty() ? nullptr : scan.output.c_str());
+  // Standard output is checked where it goes: a file's own file system, and
+  // none for a pipe or a device.
+  int space = 0;
+  if (!scan.output.empty())
+    space = CheckDiskSpace(scan.total, scan.output.c_str());
+  else if (Sys().IdentifyDescriptor(kStdout).regular)
+    space = CheckDiskSpaceOf(scan.total, kStdout);
   if (space != 0) {
     if (space == -1) PrintMessage(Text::kMergeNoSpace);
     return false;
@@ -47,7 +53,8 @@ bool BindMergeOutput(const MergeScan& scan, const WorkBuffer& work, MergeCopy* c
   if (scan.output.empty()) {
     BindStdout(&copy->out);
     copy->show_names = !copy->out.unbuffered;
-  } else if (OpenOutput(&copy->out, scan.output, scan.append)) {
+  } else if (OpenOutput(&copy->out, scan.output,
+                        scan.append ? OpenMode::kAppend : OpenMode::kWrite)) {
     PrintFormat(Text::kMergingTo, scan.output.c_str());
     PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
   } else {

@@ -1,5 +1,6 @@
 #include "split/output_dir.h"
 
+#include "support/messages.h"
 #include "support/platform.h"
 #include "support/sjis.h"
 
@@ -23,8 +24,11 @@ bool CheckOutputDir(const char* dir, std::string* prefix) {
     fd = Sys().Open(probe, OpenMode::kCreateNew);
     made = fd >= 0;
   }
-  if (fd >= 0) Sys().Close(fd);
-  if (made) Sys().Remove(probe);
+  // A probe left behind (or a failed close of the one made) is reported in
+  // the system's words; the directory is usable all the same.
+  bool closed = fd < 0 || Sys().Close(fd);
+  bool removed = !made || Sys().Remove(probe);
+  if (!closed || !removed) PrintRaw(probe + ": " + Sys().LastError() + "\n");
   if (fd < 0 && !Sys().NameExists(probe)) return false;
   *prefix = start;
   return true;

@@ -11,7 +11,8 @@ namespace zolt {
 // and is left alone: it is never followed, waited on, emptied or deleted. On
 // success stores in *prefix the start of the piece names (dir with a
 // separator appended unless it ends in one or, on Win32, is a bare drive
-// "X:"; empty for an empty dir) and returns true.
+// "X:"; empty for an empty dir) and returns true. A probe that could not be
+// closed or deleted is reported, and does not fail.
 bool CheckOutputDir(const char* dir, std::string* prefix);
 
 }  // namespace zolt

@@ -47,7 +47,7 @@ std::string PieceThatIsInput(const SplitRun& run, int fd, int64_t last) {
 
 bool PieceWriter::Open() {
   name_ = PieceName(run_, number_);
-  if (!OpenOutput(&out_, name_, false)) {
+  if (!OpenOutput(&out_, name_, OpenMode::kPiece)) {
     PrintMessage(Text::kCannotCreate, name_);
     return false;
   }

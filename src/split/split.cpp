@@ -84,11 +84,12 @@ bool ParseArguments(const SplitOptions& options, int argc, char** argv, SplitJob
   return true;
 }
 
-// Size of the input: -1 after reporting that it cannot be told, otherwise
-// the byte count. Anything but a regular file (a pipe, a device) counts as
+// Size of the input, from its current offset (standard input may have been
+// read part-way): -1 after reporting that it cannot be told, otherwise the
+// byte count. Anything but a regular file (a pipe, a device) counts as
 // empty.
 int64_t InputSize(const SplitJob& job) {
-  int64_t size = Sys().FileSize(job.input.fd);
+  int64_t size = Sys().BytesLeft(job.input.fd);
   if (size >= 0) return size;
   std::string reason = Sys().LastError();
   FileId id = Sys().IdentifyDescriptor(job.input.fd);
@@ -149,19 +150,22 @@ bool RunSplit(const SplitOptions& options, SplitJob* job) {
   } else {
     Sys().GetFileTimes(job->input_name, &job->run.times);
   }
-  bool ok;
+  SizeSplit done;
   if (options.line_mode) {
-    ok = SplitByLines(&job->input, job->run, work, options.n1, job->pattern.get());
+    bool ok = SplitByLines(&job->input, job->run, work, options.n1, job->pattern.get());
+    done = ok ? SizeSplit::kDone : SizeSplit::kFailed;
   } else {
     uint64_t size = static_cast<uint64_t>(job->size);
     uint64_t piece = PieceSize(options);
-    ok = SplitBySize(&job->input, job->run, piece, size / piece, size % piece);
+    done = SplitBySize(&job->input, job->run, piece, size / piece, size % piece);
   }
-  if (ok && job->input.error) {
+  if (done != SizeSplit::kFailed && job->input.error) {
     PrintMessage(Text::kReadFailed, job->input_name);
     return false;
   }
-  return ok;
+  // An input that ends before its planned size changed during the run.
+  if (done == SizeSplit::kEnded) PrintMessage(Text::kFileIsOdd, job->input_name);
+  return done == SizeSplit::kDone;
 }
 
 }  // namespace

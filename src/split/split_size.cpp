@@ -68,23 +68,40 @@ int64_t StreamPiece(InStream* in, PieceWriter* pieces, uint64_t want) {
   return static_cast<int64_t>(written);
 }
 
+// True while `input` has a byte left. Asks the system where it can (the
+// input left unbuffered for read-ahead); else, clearing `read_ahead`, fills
+// the input's buffer.
+bool HasMore(InStream* input, bool* read_ahead) {
+  unsigned char byte;
+  int64_t got = *read_ahead ? Sys().Peek(input->fd, &byte, 1, 0) : -1;
+  if (got >= 0) return got > 0;
+  *read_ahead = false;
+  return FillInput(input) > 0;
+}
+
 }  // namespace
 
-bool SplitBySize(InStream* input, const SplitRun& run, uint64_t piece_size, uint64_t full,
-                 uint64_t rest) {
+SizeSplit SplitBySize(InStream* input, const SplitRun& run, uint64_t piece_size, uint64_t full,
+                      uint64_t rest) {
   PieceWriter pieces(run);
-  if (!pieces.Open()) return false;
   bool read_ahead = true;
   uint64_t left_over = 0;
-  for (uint64_t i = 0; i < full; ++i) {
+  for (uint64_t i = 0; i <= full; ++i) {
+    uint64_t want = i < full ? piece_size : rest + left_over;
+    if (want > 0 && !HasMore(input, &read_ahead))
+      return i == 0 || pieces.Close() ? SizeSplit::kEnded : SizeSplit::kFailed;
+    if (!(i == 0 ? pieces.Open() : pieces.Next())) return SizeSplit::kFailed;
+    if (i == full) break;
     int64_t length = read_ahead ? PieceLength(input->fd, piece_size) : -1;
     read_ahead = length >= 0;
     int64_t written = read_ahead ? pieces.Copy(input, static_cast<uint64_t>(length))
                                  : StreamPiece(input, &pieces, piece_size);
-    if (written < 0 || !pieces.Next()) return false;
+    if (written < 0) return SizeSplit::kFailed;
     left_over += piece_size - static_cast<uint64_t>(written);
   }
-  return pieces.Copy(input, rest + left_over) >= 0 && pieces.Close();
+  int64_t last = pieces.Copy(input, rest + left_over);
+  if (last < 0 || !pieces.Close()) return SizeSplit::kFailed;
+  return static_cast<uint64_t>(last) < rest + left_over ? SizeSplit::kEnded : SizeSplit::kDone;
 }
 
 }  // namespace zolt

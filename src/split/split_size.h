@@ -13,9 +13,12 @@ namespace zolt {
 // joined give back the input. A piece other than the last that would end on
 // the lead byte of a double-byte character ends one byte earlier and leaves
 // that byte to the next piece. The system copies the bytes where it can;
-// only the lead-range bytes right before each cut are read. Stops at the
-// first piece that fails; returns false then.
-bool SplitBySize(InStream* input, const SplitRun& run, uint64_t piece_size, uint64_t full,
-                 uint64_t rest);
+// only the lead-range bytes right before each cut are read. A piece is made
+// only while the input has bytes for it (the last, planned empty, excepted).
+// Stops at the first piece that fails, returning kFailed, or where the input
+// ends before the planned size, returning kEnded after the pieces before.
+enum class SizeSplit { kDone, kFailed, kEnded };
+SizeSplit SplitBySize(InStream* input, const SplitRun& run, uint64_t piece_size, uint64_t full,
+                      uint64_t rest);
 
 }  // namespace zolt

@@ -29,14 +29,26 @@ uint64_t DiskFreeBytes(const char* path) {
   return Sys().FreeBytes(path);
 }
 
-int CheckDiskSpace(int64_t required, const char* path) {
-  uint64_t free = DiskFreeBytes(path);
+namespace {
+
+// CheckDiskSpace with the free bytes found.
+int CheckFree(int64_t required, uint64_t free) {
   if (free == kFreeSpaceUnknown) {
     PrintMessage(Text::kDriveNotReady);
     return -2;
   }
   if (required <= 0) return 0;
   return static_cast<uint64_t>(required) <= free ? 0 : -1;
+}
+
+}  // namespace
+
+int CheckDiskSpace(int64_t required, const char* path) {
+  return CheckFree(required, DiskFreeBytes(path));
+}
+
+int CheckDiskSpaceOf(int64_t required, int fd) {
+  return CheckFree(required, Sys().FreeBytesOf(fd));
 }
 
 }  // namespace zolt

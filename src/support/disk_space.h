@@ -21,5 +21,7 @@ uint64_t DiskFreeBytes(const char* path);
 // when there is room (equality is enough), -1 when there is too little,
 // and -2 after printing "Drive Not Ready!" when the query failed.
 int CheckDiskSpace(int64_t required, const char* path);
+// The same for the file system that holds the open file `fd`.
+int CheckDiskSpaceOf(int64_t required, int fd);
 
 }  // namespace zolt

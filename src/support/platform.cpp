@@ -14,6 +14,10 @@ int64_t Platform::Peek(int, void*, size_t, uint64_t) {
   return -1;
 }
 
+bool Platform::CanRead(int) {
+  return true;
+}
+
 Platform& Sys() {
   return g_platform ? *g_platform : NativePlatform();
 }

@@ -29,6 +29,12 @@ enum class OpenMode {
   // Writing; created only when no entry of that name exists (a symbolic
   // link, dangling or not, counts as one and is never followed).
   kCreateNew,
+  // Writing; created when missing, its contents kept (see Truncate).
+  kWrite,
+  // Writing a piece: created when missing, emptied when it is a regular
+  // file; refused (-1) when the name is anything else, a symbolic link
+  // included, which is left as it is. Never waits (on a FIFO).
+  kPiece,
 };
 
 // A file time: on POSIX nanoseconds since the epoch, on Win32 the FILETIME
@@ -96,6 +102,8 @@ class Platform {
   // this way (a pipe, a device) or on an error. The default reads nothing
   // and returns -1.
   virtual int64_t Peek(int fd, void* buffer, size_t size, uint64_t skip);
+  // Empties the regular file open for writing on `fd`; false on failure.
+  virtual bool Truncate(int fd) = 0;
   // Closes a descriptor; false when the close reported an error.
   virtual bool Close(int fd) = 0;
   // Duplicates a descriptor; -1 on failure.
@@ -105,17 +113,22 @@ class Platform {
   // True when the directory holds an entry of that name, whatever it is; a
   // symbolic link is not followed, so a dangling one exists too.
   virtual bool NameExists(const std::string& name) = 0;
-  // Size in bytes of the file behind `fd`, or -1 when it cannot be told
-  // (a pipe, a terminal, or a failed query).
-  virtual int64_t FileSize(int fd) = 0;
+  // Bytes of the file behind `fd` from its current offset to its end (0
+  // when the offset lies past the end), or -1 when it cannot be told (a
+  // pipe, a terminal, or a failed query).
+  virtual int64_t BytesLeft(int fd) = 0;
+  // False when `fd` is open but cannot be read at all (a directory, a
+  // descriptor open for writing only). The default answers true.
+  virtual bool CanRead(int fd);
   // Text of the last failed call, as the system's error report gives it.
   virtual std::string LastError() = 0;
 
   // Opens the null device on each of standard input, output and error that
   // is closed, so that no file opened later can take its number. Output and
   // error are opened for reading only: writing to them fails, as it would
-  // on the closed descriptor.
-  virtual void OpenClosedStandardStreams() = 0;
+  // on the closed descriptor. False (the reason in LastError) when one of
+  // them stays closed.
+  virtual bool OpenClosedStandardStreams() = 0;
 
   // True for a console or other character device (the null device included);
   // false for files and pipes.
@@ -151,6 +164,9 @@ class Platform {
   // names; `path` null or empty means the current directory (drive).
   // kFreeSpaceUnknown when the query fails.
   virtual uint64_t FreeBytes(const char* path) = 0;
+  // Bytes free to the caller on the file system (or volume) that holds the
+  // open file `fd`; kFreeSpaceUnknown when the query fails.
+  virtual uint64_t FreeBytesOf(int fd) = 0;
 
   // Memory for large buffers; nullptr when none can be had.
   virtual void* Allocate(size_t size) = 0;

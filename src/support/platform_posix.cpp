@@ -70,8 +70,11 @@ class PosixPlatform : public Platform {
     int flags = O_RDONLY;
     if (mode == OpenMode::kTruncate) flags = O_WRONLY | O_CREAT | O_TRUNC;
     if (mode == OpenMode::kAppend) flags = O_WRONLY | O_CREAT | O_APPEND;
+    if (mode == OpenMode::kWrite) flags = O_WRONLY | O_CREAT;
     if (mode == OpenMode::kProbe) flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
     if (mode == OpenMode::kCreateNew) flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
+    if (mode == OpenMode::kPiece)
+      flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
     int fd;
     do {
       fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
@@ -86,6 +89,7 @@ class PosixPlatform : public Platform {
       last_errno_ = EISDIR;
       return -1;
     }
+    if (mode == OpenMode::kPiece) return KeepRegularPiece(fd);
     return fd;
   }
 
@@ -153,6 +157,12 @@ class PosixPlatform : public Platform {
     return true;
   }
 
+  bool Truncate(int fd) override {
+    if (::ftruncate(fd, 0) == 0) return true;
+    last_errno_ = errno;
+    return false;
+  }
+
   bool Close(int fd) override {
     if (::close(fd) == 0 || errno == EINTR) return true;
     last_errno_ = errno;
@@ -178,17 +188,26 @@ class PosixPlatform : public Platform {
     return false;
   }
 
-  int64_t FileSize(int fd) override {
+  int64_t BytesLeft(int fd) override {
     struct stat st;
     if (::fstat(fd, &st) != 0) {
       last_errno_ = errno;
       return -1;
     }
-    if (!S_ISREG(st.st_mode)) {
-      last_errno_ = ESPIPE;
+    off_t here = S_ISREG(st.st_mode) ? ::lseek(fd, 0, SEEK_CUR) : -1;
+    if (here < 0) {
+      last_errno_ = S_ISREG(st.st_mode) ? errno : ESPIPE;
       return -1;
     }
-    return st.st_size;
+    return here < st.st_size ? st.st_size - here : 0;
+  }
+
+  bool CanRead(int fd) override {
+    // A read of no bytes checks the descriptor without taking any data.
+    char none;
+    if (::read(fd, &none, 0) >= 0 || errno == EINTR || errno == EAGAIN) return true;
+    last_errno_ = errno;
+    return false;
   }
 
   std::string LastError() override { return strerror(last_errno_); }
@@ -200,15 +219,21 @@ class PosixPlatform : public Platform {
 
   void SetBinaryMode(int, bool) override {}
 
-  void OpenClosedStandardStreams() override {
+  bool OpenClosedStandardStreams() override {
     for (int fd : {kStdin, kStdout, kStderr}) {
       if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
       int null_fd = ::open("/dev/null", O_RDONLY);
-      if (null_fd >= 0 && null_fd != fd) {
-        ::dup2(null_fd, fd);
-        ::close(null_fd);
+      if (null_fd < 0) {
+        last_errno_ = errno;
+        return false;
       }
+      if (null_fd == fd) continue;
+      bool moved = ::dup2(null_fd, fd) == fd;
+      if (!moved) last_errno_ = errno;
+      ::close(null_fd);
+      if (!moved) return false;
     }
+    return true;
   }
 
   void ReattachStdinToConsole() override {
@@ -308,6 +333,15 @@ class PosixPlatform : public Platform {
     return static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
   }
 
+  uint64_t FreeBytesOf(int fd) override {
+    struct statvfs vfs;
+    if (::fstatvfs(fd, &vfs) != 0) {
+      last_errno_ = errno;
+      return kFreeSpaceUnknown;
+    }
+    return static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
+  }
+
   void* Allocate(size_t size) override { return std::malloc(size); }
   void Release(void* block) override { std::free(block); }
 
@@ -320,6 +354,19 @@ class PosixPlatform : public Platform {
   }
 
  private:
+  // Keeps a piece opened by Open: a regular file (then blocking again), or
+  // -1 after closing anything else.
+  int KeepRegularPiece(int fd) {
+    struct stat st;
+    int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0 &&
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
+      return fd;
+    ::close(fd);
+    last_errno_ = EEXIST;
+    return -1;
+  }
+
   int last_errno_ = 0;
   int sendfile_out_ = -1;  // an output copy_file_range refused: use sendfile
 };

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "support/platform.h"
+#include "support/sjis.h"
 
 namespace zolt {
 
@@ -130,6 +131,18 @@ int DriveNumber(const char* path) {
   return (static_cast<unsigned char>(path[0]) & 0xDF) - 64;
 }
 
+// True when the piece just opened through `h` is a regular file, not a
+// link, device or pipe; it is then emptied.
+bool EmptyRegularPiece(HANDLE h) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)) return false;
+  if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
+    SetLastError(ERROR_FILE_EXISTS);
+    return false;
+  }
+  return SetEndOfFile(h) != 0;
+}
+
 class Win32Platform : public Platform {
  public:
   // Opened through CreateFileA like every other call that takes a name, so
@@ -143,13 +156,14 @@ class Win32Platform : public Platform {
     if (mode == OpenMode::kTruncate) disposition = CREATE_ALWAYS;
     if (mode == OpenMode::kCreateNew) disposition = CREATE_NEW;
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-    if (mode == OpenMode::kProbe || mode == OpenMode::kCreateNew)
+    if (mode == OpenMode::kProbe || mode == OpenMode::kCreateNew || mode == OpenMode::kPiece)
       attributes |= FILE_FLAG_OPEN_REPARSE_POINT;
     HANDLE h =
         CreateFileA(name.c_str(), reading ? GENERIC_READ : GENERIC_WRITE,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, attributes, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    if (h == INVALID_HANDLE_VALUE || (mode == OpenMode::kPiece && !EmptyRegularPiece(h))) {
       SetWin32Error();
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
       return -1;
     }
     int flags = _O_BINARY | (reading ? _O_RDONLY : _O_WRONLY);
@@ -189,6 +203,12 @@ class Win32Platform : public Platform {
     return true;
   }
 
+  bool Truncate(int fd) override {
+    if (_chsize_s(fd, 0) == 0) return true;
+    SetErrno();
+    return false;
+  }
+
   bool Close(int fd) override {
     if (_close(fd) == 0) return true;
     SetErrno();
@@ -214,7 +234,7 @@ class Win32Platform : public Platform {
     return false;
   }
 
-  int64_t FileSize(int fd) override {
+  int64_t BytesLeft(int fd) override {
     struct _stati64 st;
     if (_fstati64(fd, &st) != 0) {
       SetErrno();
@@ -225,7 +245,12 @@ class Win32Platform : public Platform {
       SetErrno();
       return -1;
     }
-    return st.st_size;
+    int64_t here = _lseeki64(fd, 0, SEEK_CUR);
+    if (here < 0) {
+      SetErrno();
+      return -1;
+    }
+    return here < st.st_size ? st.st_size - here : 0;
   }
 
   std::string LastError() override { return last_error_; }
@@ -236,7 +261,7 @@ class Win32Platform : public Platform {
 
   // The C runtime keeps descriptors 0 to 2 reserved even when the process
   // was started without a standard handle, so no file can take them.
-  void OpenClosedStandardStreams() override {}
+  bool OpenClosedStandardStreams() override { return true; }
 
   void ReattachStdinToConsole() override {
     // "CON" is the console; a process without one (a service, a pipeline
@@ -333,6 +358,25 @@ class Win32Platform : public Platform {
   }
 
   uint64_t FreeBytes(const char* path) override { return DiskFreeBytes(DriveNumber(path)); }
+
+  // Asked of the directory that holds the handle's file.
+  uint64_t FreeBytesOf(int fd) override {
+    char path[MAX_PATH + 8];
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    DWORD length = GetFinalPathNameByHandleA(h, path, sizeof path, VOLUME_NAME_DOS);
+    const char* last = length > 0 && length < sizeof path ? SjisFindLast(path, '\\') : nullptr;
+    if (!last) {
+      SetWin32Error();
+      return kFreeSpaceUnknown;
+    }
+    path[last + 1 - path] = '\0';
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(path, &available, nullptr, nullptr)) {
+      SetWin32Error();
+      return kFreeSpaceUnknown;
+    }
+    return available.QuadPart;
+  }
 
   void* Allocate(size_t size) override { return std::malloc(size); }
   void Release(void* block) override { std::free(block); }

@@ -100,6 +100,11 @@ TEST(Front, TableOfRuns) {
       // A directory as input cannot be opened: the output is not touched.
       {.args = {"-L", "DIR", "out.txt"}, .status = 1, .out = "", .err = specify, .after = {{"out.txt", "OLD"}}},
       {.args = {"-U"}, .status = 1, .out = "", .err = Sjis("ファイルが読み込めません: ") + "stdin\n", .input = Input::kFile, .in = "DIR"},
+      {.args = {"-L", "out.txt"}, .status = 1, .out = "", .err = Sjis("ファイルが読み込めません: ") + "stdin\n", .after = {{"out.txt", "OLD"}},
+       .input = Input::kFile, .in = "DIR", .on = On::kPosix},
+      // Standard input named as the input: read as a file, never taken over first.
+      {.args = {"-P", "/dev/stdin", "b.txt"}, .status = 0, .out = "", .err = "", .after = {{"b.txt", "HI\n"}}, .input = Input::kPipe, .in = "hi\n", .on = On::kPosix},
+      {.args = {"-L", "/dev/fd/0", "in.txt"}, .status = 1, .out = "", .err = kSameFile, .after = {{"in.txt", kData}}, .input = Input::kFile, .in = "in.txt", .on = On::kPosix},
       // A null device output works; write failures are reported.
       {.args = {"-Cd"}, .status = 0, .out = "", .err = "", .input = Input::kPipe, .in = big_dos, .output = Output::kDevNull},
       {.args = {"-Cu", "in.txt", "/dev/full"}, .status = 1, .out = "", .err = cannot_write + "/dev/full\n"},

@@ -164,6 +164,7 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
     in = feed[0];
   } else {
     in = Open(options.input == Input::kFile ? in_cwd(options.stdin_path) : "/dev/null", O_RDONLY);
+    lseek(in, options.stdin_offset, SEEK_SET);
   }
   int out = options.output == Output::kDevNull ? Open("/dev/null", O_WRONLY) : -1;
   if (options.output == Output::kPipe && pipe2(out_pipe, O_CLOEXEC) == 0) out = out_pipe[1];

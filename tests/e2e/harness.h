@@ -46,6 +46,7 @@ struct RunOptions {
   // With Output::kPipe: called with the pipe's reading end while zolt runs,
   // in place of capturing RunResult::out; the end is closed on its return.
   std::function<void(int fd)> during = {};
+  int64_t stdin_offset = 0;  // kFile: where standard input starts reading
 };
 
 struct RunResult {

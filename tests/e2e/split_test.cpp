@@ -64,7 +64,6 @@ TEST(Split, TableOfRuns) {
   const std::string sep = TargetIsWin32() ? "\\" : "/";  // between OUTDIR and a piece name
   const std::string out = "OUT" + sep, x5000(5000, 'x'), book(3000, 'b'), probe = "_ZO_$$$$.TMP";
   const std::string cannot_create = Sjis("ファイルが作成できません");
-  const std::string cannot_write = "IN._01\n" + Sjis("<error> 出力ファイルに書き込めません!: ");
   const std::string overwrite = "入力ファイルを分割ファイルで上書きできません: ";
   const std::string no_dir = "ディレクトリが見つかりません: ",
                     too_small = "分割サイズが小さすぎます: ";
@@ -153,10 +152,11 @@ TEST(Split, TableOfRuns) {
        Start("IN.TXT", "2,500") + "IN._00\n" + cannot_create + "IN._01\n", {{"IN._00", std::string(1000, 'c')}, {"IN._02", "<missing>"}}},
       {{{"IN.TXT", "1\n2\n3\n"}, {"IN._01/", ""}}, {"-S1L", "IN.TXT"}, 1,
        Start("IN.TXT", "6") + "IN._00\n" + cannot_create + "IN._01\n", {{"IN._02", "<missing>"}}},
-      {{{"IN.TXT", std::string(2500, 'c')}, {"@IN._01", "/dev/full"}}, {"-S1", "IN.TXT"}, 1,
-       Start("IN.TXT", "2,500") + "IN._00\n" + cannot_write + "IN._01\n", {{"IN._02", "<missing>"}}},
-      {{{"IN.TXT", "1\n2\n3\n"}, {"@IN._01", "/dev/full"}}, {"-S1L", "IN.TXT"}, 1,
-       Start("IN.TXT", "6") + "IN._00\n" + cannot_write + "IN._01\n", {{"IN._02", "<missing>"}}},
+      // A piece name that is no regular file (a link, a FIFO) is left alone.
+      {{{"IN.TXT", std::string(2500, 'c')}, {"KEEP", "k"}, {"@IN._01", "KEEP"}}, {"-S1", "IN.TXT"}, 1,
+       Start("IN.TXT", "2,500") + "IN._00\n" + cannot_create + "IN._01\n", {{"KEEP", "k"}, {"IN._02", "<missing>"}}, {}, Input::kTerminal, "", On::kPosix},
+      {{{"IN.TXT", "1\n2\n3\n"}, {"|IN._01", ""}}, {"-S1L", "IN.TXT"}, 1,
+       Start("IN.TXT", "6") + "IN._00\n" + cannot_create + "IN._01\n", {{"IN._02", "<missing>"}}, {}, Input::kTerminal, "", On::kPosix},
       // Size pieces: an exact multiple leaves an empty last piece; a piece
       // whose last byte would open a kanji ends one byte early, one ending on
       // 0x8E 0x9A does not; a lead byte that ends the input stays in the last.

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/platform.h"
@@ -23,10 +24,12 @@ struct Faults {
   size_t read_fails_at = SIZE_MAX;          // reading a named file past this offset fails
   std::vector<size_t> read_sizes;           // sizes of successive reads, cycled
   int fail_open_at = 0;                     // the N-th Open (from 1) fails
-  int fail_allocation_from = 0;             // the N-th Allocate (from 1) and later fail
+  int fail_allocation_from = 0;             // the N-th allocation (from 1) and later fail
   size_t largest_allocation = SIZE_MAX;     // larger requests fail
   size_t allocation_budget = SIZE_MAX;      // total bytes allocatable
   bool fail_find = false;                   // FindFiles finds nothing
+  bool fail_remove = false;                 // Remove fails
+  size_t extra_size = 0;                    // BytesLeft claims this many bytes more
   bool fail_get_times = false;              // GetFileTimes fails
   bool fail_set_times = false;              // SetFileTimes fails
   uint64_t free_bytes = uint64_t{1} << 50;  // kFreeSpaceUnknown: the query fails
@@ -79,6 +82,12 @@ class FakePlatform : public Platform, public Faults {
   int failed_writes = 0;  // writes and closes that were made to fail
   int failed_closes = 0;
   int allocations = 0;
+  // With `count_new`, every operator new of the unit tests counts as an
+  // allocation too, and fails like one (counted_new.cpp).
+  bool count_new = false;
+  bool AllocationFails() {
+    return fail_allocation_from > 0 && ++allocations >= fail_allocation_from;
+  }
   size_t allocated_blocks = 0;  // blocks allocated and not yet released
 
   int Open(const std::string& name, OpenMode mode) override {
@@ -88,7 +97,7 @@ class FakePlatform : public Platform, public Faults {
     bool exists = disk.count(name) > 0;
     if ((reading && !exists) || (mode == OpenMode::kCreateNew && exists)) return -1;
     if (name.empty()) return -1;
-    if (mode == OpenMode::kTruncate) disk[name].clear();
+    if (mode == OpenMode::kTruncate || mode == OpenMode::kPiece) disk[name].clear();
     if (!reading) disk[name];
     int fd = next_fd_++;
     files_[fd] = {name, "", 0, !reading};
@@ -127,7 +136,15 @@ class FakePlatform : public Platform, public Faults {
     }
     auto it = files_.find(fd);
     if (it == files_.end()) return real_.Write(fd, data, size);
+    bool counting = std::exchange(count_new, false);  // a system's write takes no memory
     Data(it->second).append(static_cast<const char*>(data), size);
+    count_new = counting;
+    return true;
+  }
+  bool Truncate(int fd) override {
+    auto it = files_.find(fd);
+    if (it == files_.end()) return real_.Truncate(fd);
+    Data(it->second).clear();
     return true;
   }
   bool Close(int fd) override {
@@ -143,16 +160,18 @@ class FakePlatform : public Platform, public Faults {
     return real_.Duplicate(fd);
   }
   bool Remove(const std::string& name) override {
+    if (fail_remove) return false;
     if (!memory_files) return real_.Remove(name);
     return disk.erase(name) > 0;
   }
   bool NameExists(const std::string& name) override {
     return memory_files ? disk.count(name) > 0 : real_.NameExists(name);
   }
-  int64_t FileSize(int fd) override {
+  int64_t BytesLeft(int fd) override {
     auto it = files_.find(fd);
-    if (it != files_.end()) return static_cast<int64_t>(Data(it->second).size());
-    return real_.FileSize(fd);
+    if (it == files_.end()) return real_.BytesLeft(fd);
+    const std::string& data = Data(it->second);
+    return static_cast<int64_t>(data.size() + extra_size - std::min(it->second.pos, data.size()));
   }
   std::string LastError() override { return real_.LastError(); }
   bool IsCharDevice(int fd) override {
@@ -164,7 +183,7 @@ class FakePlatform : public Platform, public Faults {
   }
   void SetBinaryMode(int fd, bool binary) override { real_.SetBinaryMode(fd, binary); }
   void ReattachStdinToConsole() override {}
-  void OpenClosedStandardStreams() override {}
+  bool OpenClosedStandardStreams() override { return true; }
   FileId IdentifyDescriptor(int fd) override {
     auto it = files_.find(fd);
     if (it != files_.end()) return it->second.name.empty() ? FileId{} : IdOf(it->second.name);
@@ -212,9 +231,9 @@ class FakePlatform : public Platform, public Faults {
   }
   FileTime Now() override { return real_.Now(); }
   uint64_t FreeBytes(const char*) override { return free_bytes; }
+  uint64_t FreeBytesOf(int) override { return free_bytes; }
   void* Allocate(size_t size) override {
-    ++allocations;
-    if (fail_allocation_from > 0 && allocations >= fail_allocation_from) return nullptr;
+    if (AllocationFails()) return nullptr;
     if (size > largest_allocation || size > allocation_budget) return nullptr;
     allocation_budget -= size;
     void* block = real_.Allocate(size);

@@ -6,6 +6,7 @@
 // what it allocated.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,18 @@ struct Program {
   explicit Program(const Faults& faults = {}) {
     static_cast<Faults&>(fake) = faults;
     fake.memory_files = fake.capture_stdout = fake.stdin_terminal = fake.utf8 = true;
+    fake.err.reserve(1 << 16);  // messages take no memory from the run
+    fake.out.reserve(1 << 20);
   }
-  int Run(std::vector<std::string> args) {
+  // `count_new`: the program's operator new calls count as allocations.
+  int Run(std::vector<std::string> args, bool count_new = false) {
     args.insert(args.begin(), "zolt");
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    fake.count_new = count_new;
     int status = ZoltMain(static_cast<int>(args.size()), argv.data());
+    fake.count_new = false;
     EXPECT_EQ(fake.OpenNamedFiles(), 0u) << "a file was left open";
     EXPECT_EQ(fake.allocated_blocks, 0u) << "a block was left allocated";
     return status;
@@ -72,19 +78,34 @@ TEST(FaultInjection, FiltersReportEveryFailureWithStatus1) {
       EXPECT_EQ(p.Run(args), 1);
       EXPECT_TRUE(p.Said(failure.said)) << p.fake.err;
     }
-    // Every allocation failing from the first, second or third on: the job
-    // needs no more, or says so with status 1.
-    for (int from = 1; from <= 3; ++from) {
+  }
+}
+
+// Every allocation, the standard containers' included, failing from the
+// N-th on, for N = 1, 2, ... until the job needs no more: each run ends with
+// the memory message and status 1, an existing output as it was, or gives
+// the bytes of a run without failures.
+TEST(FaultInjection, MemoryRunningOutAnywhereEndsTheJobWithItsMessage) {
+  std::vector<std::vector<std::string>> jobs = {{"-M", "in", "b", "-oout"},
+                                                {"-L", "out"},
+                                                {"-S1", "in"},
+                                                {"-S9L", "in"},
+                                                {"-S1L", "-#^line 3", "in"}};
+  for (const std::string& sw : testing::kFilterSwitches)
+    jobs.push_back(sw.empty() ? std::vector<std::string>{"in", "out"}
+                              : std::vector<std::string>{sw, "in", "out"});
+  for (const auto& job : jobs) {
+    std::map<std::string, std::string> expected;
+    for (int from = 0, status = 1; from < 2 || status != 0; ++from) {
+      SCOPED_TRACE(job[0] + " failing from allocation " + std::to_string(from));
       Program p({.fail_allocation_from = from});
-      p.fake.disk["in"] = Lines(100);
-      int status = p.Run(sw.empty() ? std::vector<std::string>{"in", "out"}
-                                    : std::vector<std::string>{sw, "in", "out"});
-      if (status == 0) {
-        EXPECT_FALSE(p.fake.disk["out"].empty()) << sw;
-      } else {
-        EXPECT_TRUE(p.Said("Memory Allocate Error") || p.Said("global buf memory allocate error!"))
-            << sw << p.fake.err;
-      }
+      p.fake.disk = {{"in", Lines(300)}, {"b", "y"}, {"out", "keep"}};
+      p.fake.stdin_data = Lines(200);
+      status = p.Run(job, true);
+      if (from == 0) expected = p.fake.disk;
+      bool said = p.Said("Memory Allocate Error") || p.Said("global buf memory allocate error!");
+      bool kept = p.fake.disk["out"] == "keep" || job[0] == "-M";  // merge reports as it writes
+      EXPECT_TRUE(status == 0 ? p.fake.disk == expected : said && kept) << p.fake.err;
     }
   }
 }
@@ -168,6 +189,10 @@ TEST(FaultInjection, MergeAndSplitReportMemoryReadSearchSpaceAndOpenFailures) {
       // Opens: the input, then piece 00, then piece 01.
       {{"-S1", "in"}, {.fail_open_at = 3}, 1, "in._01\n"},
       {{"-S1L", "in"}, {.fail_open_at = 3}, 1, "in._01\n"},
+      // An input that ends before its size (it shrank): no piece for nothing.
+      {{"-S1", "in"}, {.extra_size = 1500}, 1, "in._02\nファイルが変です (^^; : in\n", "in._03"},
+      // A probe that cannot be deleted is reported.
+      {{"-S1", "in", "d"}, {.fail_remove = true}, 0, "d/_ZO_$$$$.TMP: "},
       // Reads that fail part-way through the input.
       {{"-S100", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},
       {{"-S1L", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},

@@ -56,7 +56,7 @@ TEST(Win32Identity, PipesAreNoRegularFilesAndWriteOnlyFilesKeepTheirIdentity) {
   for (int fd : ends) {
     FileId id = Sys().IdentifyDescriptor(fd);
     EXPECT_TRUE(id.valid && !id.regular);
-    EXPECT_EQ(Sys().FileSize(fd), -1);
+    EXPECT_EQ(Sys().BytesLeft(fd), -1);
     Sys().Close(fd);
   }
   // A file open for writing only, as a redirected output may be, is the file
