@@ -21,6 +21,7 @@
 #include "front/zolt_main.h"
 #include "fuzz_support.h"
 #include "io/stream_pair.h"
+#include "support/sjis.h"
 #include "unit/fake_platform.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "split/split.h"
 #include "support/messages.h"
 #include "support/platform.h"
+#include "support/sjis.h"
 #include "support/texts.h"
 
 namespace zolt {

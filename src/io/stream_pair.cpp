@@ -1,6 +1,7 @@
 #include "io/stream_pair.h"
 
 #include "support/platform.h"
+#include "support/sjis.h"
 
 namespace zolt {
 
@@ -17,17 +18,6 @@ void BindStdout(OutStream* out) {
   Sys().SetBinaryMode(kStdout, true);
   AttachOutput(out, kStdout, false, "stdout");
   out->unbuffered = Sys().IsCharDevice(kStdout);
-}
-
-bool SameFileName(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    unsigned char x = static_cast<unsigned char>(*a);
-    unsigned char y = static_cast<unsigned char>(*b);
-    if (x >= 'a' && x <= 'z') x -= 0x20;
-    if (y >= 'a' && y <= 'z') y -= 0x20;
-    if (x != y) return false;
-    if (x == 0) return true;
-  }
 }
 
 bool OpenRedirectedInput(InStream* in) {

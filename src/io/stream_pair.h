@@ -22,9 +22,6 @@ enum class BindResult {
   kUnreadable,  // the redirected standard input cannot be read
 };
 
-// Name comparison: equal byte for byte once a-z are folded to A-Z.
-bool SameFileName(const char* a, const char* b);
-
 // Binds `out` to standard output, switched to untranslated mode; on a
 // character device (a terminal) it writes each block through at once.
 void BindStdout(OutStream* out);

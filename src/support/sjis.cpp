@@ -51,6 +51,21 @@ const char* SjisFindLast(const char* text, char ch) {
   return found;
 }
 
+bool SameFileName(const char* a, const char* b) {
+  // Equal bytes so far put both names at the same place in a character.
+  for (bool trail = false;; ++a, ++b) {
+    unsigned char x = static_cast<unsigned char>(*a);
+    unsigned char y = static_cast<unsigned char>(*b);
+    if (!trail) {
+      x = AsciiUpper(x);
+      y = AsciiUpper(y);
+    }
+    if (x != y) return false;
+    if (x == 0) return true;
+    trail = !trail && IsSjisLead(x);
+  }
+}
+
 const char* PathLeaf(const char* path) {
   const char* leaf = path;
 #ifdef _WIN32

@@ -25,7 +25,7 @@ const std::string kDos("one\r\ntwo\r\nthree\r\nfour\x1A\r\n\0\x95\x5C", 27);
 
 // One run in a fresh directory holding in.txt (kData), out.txt ("OLD"),
 // hard.txt (a hard link to in.txt), soft.txt (a symbolic link to it) and
-// the directories DIR and 表ソ (holding 入力.txt).
+// ア.txt ("ab\n") and the directories DIR and 表ソ (holding 入力.txt).
 struct Case {
   std::vector<std::string> args;  // a leading % stands for the directory
   int status;
@@ -52,7 +52,7 @@ TEST(Front, TableOfRuns) {
   const std::string cannot_write = Sjis("<error> 出力ファイルに書き込めません!: ");
   // clang-format off
   const Files fixture = {{"in.txt", kData}, {"out.txt", "OLD"}, {"=hard.txt", "in.txt"}, {"@soft.txt", "in.txt"},
-                         {"DIR/", ""}, {kanji + "/", ""}, {kanji + "/" + Sjis("入力.txt"), "a\r\nb\r\n"}};
+                         {"DIR/", ""}, {kanji + "/", ""}, {kanji + "/" + Sjis("入力.txt"), "a\r\nb\r\n"}, {Sjis("ア.txt"), "ab\n"}};
   std::vector<Case> cases = {
       {.args = {}, .status = 1, .out = "", .err = kUsage},
       {.args = {"-?"}, .status = 1, .out = "", .err = kUsage},
@@ -96,6 +96,8 @@ TEST(Front, TableOfRuns) {
       // Shift-JIS names ending in 0x5C, the byte of the Windows separator, absolute and relative.
       {.args = {"-Cu", "%" + kanji + "/" + Sjis("入力.txt"), "%" + kanji + "/" + Sjis("表.txt")}, .status = 0, .out = "", .err = "",
        .after = {{kanji + "/" + Sjis("表.txt"), "a\nb\n"}}},
+      // ア and ヂ differ only in the case of their trail bytes: two names.
+      {.args = {"-P", Sjis("ア.txt"), Sjis("ヂ.txt")}, .status = 0, .out = "", .err = "", .after = {{Sjis("ヂ.txt"), "AB\n"}}},
       {.args = {"-Cm", Sjis("入力.txt"), Sjis("ソ")}, .status = 0, .out = "", .err = "", .after = {{kanji + "/" + Sjis("ソ"), "a\rb\r"}}, .cwd = kanji},
       // A directory as input cannot be opened: the output is not touched.
       {.args = {"-L", "DIR", "out.txt"}, .status = 1, .out = "", .err = specify, .after = {{"out.txt", "OLD"}}},
