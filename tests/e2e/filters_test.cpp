@@ -50,12 +50,12 @@ TEST(Filters, PipeAndFileGiveTheSameBytes) {
     RunResult r = RunZolt({c.sw}, {.input = Input::kPipe, .stdin_data = c.input});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, Banner());
-    EXPECT_TRUE(r.out == c.output);
+    EXPECT_TRUE(SameBytes(r.out, c.output));
     TempDir dir({{"in.txt", c.input}, {"out.txt", "old contents that must go"}});
     r = RunZolt({c.sw, dir / "in.txt", dir / "out.txt"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err + r.out, Banner());
-    EXPECT_TRUE(ReadFile(dir / "out.txt") == c.output);
+    EXPECT_TRUE(SameBytes(ReadFile(dir / "out.txt"), c.output));
   }
 }
 

@@ -136,7 +136,7 @@ TEST(Front, TableOfRuns) {
     if (c.utf8) options.env = {"LC_ALL=ja_JP.UTF-8"};
     RunResult r = RunZolt(args, options);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_TRUE(r.out == c.out) << r.out.size() << " bytes out";
+    EXPECT_TRUE(SameBytes(r.out, c.out));
     const std::string banner =
         c.utf8 && !win32 ? "Ｚolt Ｋit Ver2.15 [WIN32 版] (C) Zolt Kit developers\n" : Banner();
     if (c.err == kUsage) {

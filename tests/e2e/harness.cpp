@@ -265,6 +265,20 @@ std::string Msg(const std::string& utf8, const std::string& variable) {
   return Sjis(utf8) + variable + "\n";
 }
 
+::testing::AssertionResult SameBytes(const std::string& got, const std::string& want) {
+  if (got == want) return ::testing::AssertionSuccess();
+  size_t at =
+      std::mismatch(got.begin(), got.begin() + std::min(got.size(), want.size()), want.begin())
+          .first -
+      got.begin();
+  auto shown = [at](const std::string& s) {
+    return ::testing::PrintToString(s.substr(std::min(at, s.size()), 24));
+  };
+  return ::testing::AssertionFailure()
+         << got.size() << " bytes, " << want.size() << " wanted; from byte " << at << " got "
+         << shown(got) << ", want " << shown(want);
+}
+
 std::string Banner() {
   return Sjis("Ｚolt Ｋit Ver2.15 [WIN32 版] (C) Zolt Kit developers\n");
 }

@@ -11,6 +11,8 @@
 // Tests whose expectations still differ ask TargetIsWin32().
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -105,6 +107,9 @@ std::string ReadSome(int fd, size_t size = SIZE_MAX);
 uint64_t FreeBytes(const std::string& path);
 // Names in a directory, sorted.
 std::vector<std::string> ListDir(const std::string& path);
+// Succeeds when `got` and `want` hold the same bytes; else says where they
+// first differ and shows a few escaped bytes of each from there.
+::testing::AssertionResult SameBytes(const std::string& got, const std::string& want);
 // The banner every run prints first.
 std::string Banner();
 // The CP932 bytes of a UTF-8 string.
