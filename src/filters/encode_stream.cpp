@@ -1,5 +1,6 @@
 #include "filters/encode_stream.h"
 
+#include <algorithm>
 #include <string>
 
 #include "support/messages.h"
@@ -8,15 +9,25 @@ namespace zolt {
 
 namespace {
 
-// The number of LF bytes in data[0..size).
+// The number of LF bytes in data[0..size): 16 bytes a step, the byte
+// counters summed before they can overflow.
 uint64_t CountLf(const char* data, size_t size) {
-  const auto* p = reinterpret_cast<const unsigned char*>(data);
   uint64_t count = 0;
   size_t i = 0;
-  for (; size - i >= kMaskChunk; i += kMaskChunk)
-    count += std::popcount(EqualMask(p + i, kMaskChunk, '\n'));
-  for (; i < size; ++i) count += p[i] == '\n';
-  return count;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (size - i >= 16) {
+    __m128i counters = _mm_setzero_si128();
+    for (int k = 0; k < 255 && size - i >= 16; ++k, i += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(v, lf));
+    }
+    __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+    count += static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<uint64_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+  }
+#endif
+  return count + static_cast<uint64_t>(std::count(data + i, data + size, '\n'));
 }
 
 }  // namespace

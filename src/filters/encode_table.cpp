@@ -44,6 +44,11 @@ constexpr void ForEachCode(F f) {
 
 constexpr EncodeTables BuildTables() {
   EncodeTables t{};
+  for (unsigned b = 0; b < 256; ++b)
+    t.row[b] = static_cast<uint16_t>((IsSjisLead(static_cast<unsigned char>(b))
+                                          ? LeadIndex(static_cast<unsigned char>(b))
+                                          : kLeadBytes) *
+                                     256);
   for (size_t lead = 0; lead < kLeadBytes; ++lead)
     for (unsigned trail = 0; trail < 256; ++trail)
       if (IsSjisTrail(static_cast<unsigned char>(trail))) t.utf8[lead * 256 + trail] = kNoPair;

@@ -24,9 +24,13 @@ constexpr size_t kLeadBytes = 60;
 constexpr size_t kCodePages = 107;
 
 struct EncodeTables {
-  // By lead index and second byte: the UTF-8 of the pair; kNoPair for a
-  // trail-range byte the pair has no character for, 0 outside that range.
-  std::array<Packed, kLeadBytes * 256> utf8;
+  // By row and second byte: the UTF-8 of the pair; kNoPair for a trail-range
+  // byte the pair has no character for, 0 outside that range. Row kLeadBytes
+  // is all 0.
+  std::array<Packed, (kLeadBytes + 1) * 256> utf8;
+  // By first byte: the start of its row in `utf8` (kLeadBytes * 256 when it
+  // is not a lead byte).
+  std::array<uint16_t, 256> row;
   // By the high byte of a BMP code point, its page in `cp932` (0: none).
   std::array<uint8_t, 256> page;
   // By page and low byte: the CP932 code (one byte below 0x100), 0 for none.
@@ -43,9 +47,10 @@ constexpr size_t LeadIndex(unsigned char b) {
   return b < 0xA0 ? b - 0x81u : b - 0xC1u;
 }
 
-// The UTF-8 of the pair lead, trail (see EncodeTables::utf8).
-inline Packed PairUtf8(unsigned char lead, unsigned char trail) {
-  return kEncodeTables.utf8[LeadIndex(lead) * 256 + trail];
+// The UTF-8 of the pair first, second (see EncodeTables::utf8); 0 when
+// `first` is not a lead byte.
+inline Packed PairUtf8(unsigned char first, unsigned char second) {
+  return kEncodeTables.utf8[kEncodeTables.row[first] + second];
 }
 
 // The CP932 code of code point `cp`, 0 when it has none (U+0000 is 0x00).

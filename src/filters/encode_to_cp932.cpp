@@ -47,16 +47,31 @@ struct Utf8Codec {
     return PackCode(Cp932Code(cp));
   }
 
+  // ASCII runs a chunk at a time; three-byte sequences, the bulk of
+  // Japanese text, checked and looked up in place; the rest through Unit.
   static char* Run(const unsigned char** at, const unsigned char* end, char* o) {
     const unsigned char* p = *at;
     while (p < end) {
-      if (*p < 0x80) {
+      unsigned b = *p;
+      if (b < 0x80) {
         if (end - p < static_cast<ptrdiff_t>(kMaskChunk)) {
           *o++ = static_cast<char>(*p++);
         } else {
           CopyAscii(&p, &o);
         }
         continue;
+      }
+      if ((b & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+        char32_t cp = (b & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+        unsigned code = Cp932Code(cp);
+        if (cp >= 0x800 && code != 0) {  // not overlong; surrogates have no code
+          unsigned two = code > 0xFF;
+          unsigned bytes = two ? (code >> 8 | code << 8) : code;
+          std::memcpy(o, &bytes, 2);
+          o += 1 + two;
+          p += 3;
+          continue;
+        }
       }
       size_t length;
       Packed c = Unit(p, static_cast<size_t>(end - p), &length);
