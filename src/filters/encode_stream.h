@@ -96,6 +96,7 @@ class EncodeStream {
   static constexpr unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
   static constexpr size_t kStretch = 4096;  // input bytes per direct output room
 
+  // Moves the tally past a block taken whole; true.
   bool Pass(const char* data, size_t size) {
     PassBlock(&tally_, data, size);
     return true;
