@@ -59,7 +59,7 @@ else()
     DEPENDS ${ZOLT_MANUAL_SOURCE} ${ZOLT_RENDER_DOC}
     COMMENT "Compressing the manual page")
   # The Japanese page, where `man -L ja zolt` looks.
-  set(ZOLT_MANUAL_JA_GZ ${CMAKE_CURRENT_BINARY_DIR}/ja/zolt.1.gz)
+  set(ZOLT_MANUAL_JA_GZ ${CMAKE_CURRENT_BINARY_DIR}/zolt.ja.1.gz)
   add_custom_command(OUTPUT ${ZOLT_MANUAL_JA_GZ}
     COMMAND ${CMAKE_COMMAND} -DMODE=gzip -DSOURCE=${ZOLT_MANUAL_JA_SOURCE}
             -DOUTPUT=${ZOLT_MANUAL_JA_GZ} -P ${ZOLT_RENDER_DOC}
@@ -67,7 +67,7 @@ else()
     COMMENT "Compressing the Japanese manual page")
   add_custom_target(zolt_manual ALL DEPENDS ${ZOLT_MANUAL_GZ} ${ZOLT_MANUAL_JA_GZ})
   install(FILES ${ZOLT_MANUAL_GZ} DESTINATION share/man/man1)
-  install(FILES ${ZOLT_MANUAL_JA_GZ} DESTINATION share/man/ja/man1)
+  install(FILES ${ZOLT_MANUAL_JA_GZ} DESTINATION share/man/ja/man1 RENAME zolt.1.gz)
   install(FILES README.md DESTINATION share/doc/zolt)
 
   # The changelog and the machine-readable copyright file, where Debian
