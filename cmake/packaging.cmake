@@ -8,6 +8,7 @@
 # tools/package builds both into dist/.
 
 set(ZOLT_MANUAL_SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/docs/zolt.1)
+set(ZOLT_MANUAL_JA_SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/docs/ja/zolt.1)
 set(ZOLT_RENDER_DOC ${CMAKE_CURRENT_SOURCE_DIR}/cmake/render_doc.cmake)
 set(ZOLT_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(ZOLT_CHANGELOG ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md)
@@ -57,8 +58,16 @@ else()
             -DOUTPUT=${ZOLT_MANUAL_GZ} -P ${ZOLT_RENDER_DOC}
     DEPENDS ${ZOLT_MANUAL_SOURCE} ${ZOLT_RENDER_DOC}
     COMMENT "Compressing the manual page")
-  add_custom_target(zolt_manual ALL DEPENDS ${ZOLT_MANUAL_GZ})
+  # The Japanese page, where `man -L ja zolt` looks.
+  set(ZOLT_MANUAL_JA_GZ ${CMAKE_CURRENT_BINARY_DIR}/zolt.ja.1.gz)
+  add_custom_command(OUTPUT ${ZOLT_MANUAL_JA_GZ}
+    COMMAND ${CMAKE_COMMAND} -DMODE=gzip -DSOURCE=${ZOLT_MANUAL_JA_SOURCE}
+            -DOUTPUT=${ZOLT_MANUAL_JA_GZ} -P ${ZOLT_RENDER_DOC}
+    DEPENDS ${ZOLT_MANUAL_JA_SOURCE} ${ZOLT_RENDER_DOC}
+    COMMENT "Compressing the Japanese manual page")
+  add_custom_target(zolt_manual ALL DEPENDS ${ZOLT_MANUAL_GZ} ${ZOLT_MANUAL_JA_GZ})
   install(FILES ${ZOLT_MANUAL_GZ} DESTINATION share/man/man1)
+  install(FILES ${ZOLT_MANUAL_JA_GZ} DESTINATION share/man/ja/man1 RENAME zolt.1.gz)
   install(FILES README.md DESTINATION share/doc/zolt)
 
   # The changelog and the machine-readable copyright file, where Debian
@@ -104,21 +113,25 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "newlines, joins lines, turns half-width katakana into full-width, expands\n"
   "tabs, folds duplicate lines, changes ASCII case and deletes control codes,\n"
   "merges files, and splits a file by size, by lines or at lines that match\n"
-  "a pattern. Data is copied byte-exact, a double-byte character is never\n"
-  "split, and every job works in a pipeline.")
+  "a pattern, and converts to and from UTF-8 exactly. Data is copied\n"
+  "byte-exact, a double-byte character is never split, and every job works\n"
+  "in a pipeline.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_GENERATOR "")
 include(CPack)
 
-# The manual page must render without a warning, as man(1) shows it.
+# The manual pages must render without a warning, as man(1) shows them.
 if(ZOLT_BUILD_TESTS AND ZOLT_GROFF AND NOT CMAKE_CROSSCOMPILING)
   add_test(NAME manual_page_renders_cleanly
     COMMAND ${CMAKE_COMMAND} -DMODE=check -DGROFF=${ZOLT_GROFF} -DSOURCE=${ZOLT_MANUAL_SOURCE}
             -P ${ZOLT_RENDER_DOC})
+  add_test(NAME japanese_manual_page_renders_cleanly
+    COMMAND ${CMAKE_COMMAND} -DMODE=check -DGROFF=${ZOLT_GROFF} -DSOURCE=${ZOLT_MANUAL_JA_SOURCE}
+            -P ${ZOLT_RENDER_DOC})
 endif()
 # `cmake --install` gives the program and its documentation, nothing else.
 if(ZOLT_BUILD_TESTS AND NOT CMAKE_CROSSCOMPILING)
-  set(ZOLT_INSTALLED_FILES bin/zolt share/man/man1/zolt.1.gz share/doc/zolt/README.md
+  set(ZOLT_INSTALLED_FILES bin/zolt share/man/man1/zolt.1.gz share/man/ja/man1/zolt.1.gz share/doc/zolt/README.md
       share/doc/zolt/changelog.gz share/doc/zolt/copyright)
   add_test(NAME install_puts_program_and_manual_in_place
     COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_CURRENT_BINARY_DIR}

@@ -2,8 +2,8 @@
 // state machine over whole blocks of input that carries the little state a
 // block boundary needs (a CR, a lead byte, a held katakana, a column, the
 // line so far). Newline conversion and joining, ASCII case, control codes,
-// half-width kana, TABs and duplicate lines; each plugs its block step into
-// the one driver loop below.
+// half-width kana, TABs, duplicate lines and the UTF-8 conversions (encode);
+// each plugs its block step into the one driver loop below.
 #pragma once
 
 #include <cstddef>

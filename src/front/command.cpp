@@ -1,5 +1,7 @@
 #include "front/command.h"
 
+#include <cstring>
+
 #include "front/usage.h"
 #include "support/messages.h"
 #include "support/sjis.h"
@@ -68,6 +70,16 @@ Command TabSwitch(const char* text) {
   return command;
 }
 
+// -Ex[+]: x is u (to UTF-8) or s (to CP932), else a refusal.
+Command EncodeSwitch(const char* text) {
+  char x = FoldLower(text[2]);
+  if (x != 'u' && x != 's') return Refuse(text);
+  Command command = Switch(Job::kEncode);
+  command.to_utf8 = x == 'u';
+  command.replace = text[3] == '+';
+  return command;
+}
+
 // -Sn1[.n2][L], its first digit already seen.
 Command SplitSwitch(const char* text) {
   Command command = Switch(Job::kSplit);
@@ -79,6 +91,8 @@ Command SplitSwitch(const char* text) {
 
 Command ParseSwitch(const char* text) {
   if (!IsSwitchPrefix(text[0])) return Command{};
+  if (std::strcmp(text, "--help") == 0) return Switch(Job::kHelp);
+  if (std::strcmp(text, "--version") == 0) return Switch(Job::kVersion);
   switch (FoldLower(text[1])) {
     case '?':
     case 'h':
@@ -88,6 +102,8 @@ Command ParseSwitch(const char* text) {
       return NewlineSwitch(text);
     case 'd':
       return Switch(Job::kDeleteControl);
+    case 'e':
+      return EncodeSwitch(text);
     case 'j':
       return Switch(Job::kJoin);
     case 'k':

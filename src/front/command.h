@@ -22,6 +22,9 @@ enum class Job {
   kUniq,           // -U, -U+
   kMerge,          // -M
   kSplit,          // -S
+  kEncode,         // -Eu, -Es, -Eu+, -Es+
+  kHelp,           // --help
+  kVersion,        // --version
 };
 
 struct Command {
@@ -30,6 +33,8 @@ struct Command {
   Newline newline = Newline::kCrLf;  // kNewlines: the form every newline takes
   int tab_width = 0;                 // kTabs: 0 deletes TABs, 1 to 8 expands them
   bool ignore_case = false;          // kUniq: -U+ compares a-z equal to A-Z
+  bool to_utf8 = false;              // kEncode: -Eu, CP932 to UTF-8 (else -Es)
+  bool replace = false;              // kEncode: -Ex+ replaces what cannot be converted
   SplitOptions split;                // kSplit: n1, n2 and line mode
 };
 

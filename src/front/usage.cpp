@@ -14,4 +14,13 @@ void PrintUsage() {
   PrintFormat(Text::kUsage, name, name, name, name);
 }
 
+bool PrintUsageToStdout() {
+  const char* name = TextBytes(Text::kShortName).c_str();
+  return PrintFormatToStdout(Text::kUsage, name, name, name, name);
+}
+
+bool PrintVersion() {
+  return PrintFormatToStdout(Text::kVersionLine, ZOLT_VERSION);
+}
+
 }  // namespace zolt

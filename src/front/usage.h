@@ -7,5 +7,11 @@ namespace zolt {
 void PrintBanner();
 // Prints the usage text to standard error.
 void PrintUsage();
+// Writes the usage text to standard output (--help); false when the write
+// failed (reported).
+bool PrintUsageToStdout();
+// Writes the version line to standard output (--version); false when the
+// write failed (reported).
+bool PrintVersion();
 
 }  // namespace zolt

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "filters/control_codes.h"
+#include "filters/encode.h"
 #include "filters/kana.h"
 #include "filters/letter_case.h"
 #include "filters/newline.h"
@@ -39,6 +40,9 @@ int RunFilter(const Command& command, StreamPair* pair) {
       return command.tab_width == 0 ? DeleteTabs(pair) : ExpandTabs(pair, command.tab_width);
     case Job::kUniq:
       return FoldDuplicateLines(pair, command.ignore_case);
+    case Job::kEncode:
+      return command.to_utf8 ? EncodeToUtf8(pair, command.replace)
+                             : EncodeToCp932(pair, command.replace);
     default:
       return CopyUnchanged(pair);
   }
@@ -100,6 +104,8 @@ int RunCommandLine(int argc, char** argv) {
     return 1;
   }
   if (command.job == Job::kUsage) return 1;
+  if (command.job == Job::kHelp) return PrintUsageToStdout() ? 0 : 1;
+  if (command.job == Job::kVersion) return PrintVersion() ? 0 : 1;
 
   if (args == 3 && SameFileName(argv[2], argv[3])) {
     PrintMessage(Text::kSameFile);

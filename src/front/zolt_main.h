@@ -12,7 +12,8 @@
 namespace zolt {
 
 // Runs the filter job of `command` (a newline, letter-case, control-code,
-// katakana, TAB or duplicate-line job, else the plain copy) over `pair`;
+// katakana, TAB, duplicate-line or UTF-8 job, else the plain copy) over
+// `pair`;
 // 0, or -1 when it failed (its message printed).
 int RunFilter(const Command& command, StreamPair* pair);
 

@@ -21,20 +21,41 @@ void PrintMessage(Text fixed, const std::string& variable) {
   PrintRaw(line);
 }
 
-void PrintFormat(Text format, ...) {
+namespace {
+
+// The text `format` filled with `args`.
+std::string Format(Text format, va_list args) {
   const std::string& pattern = TextBytes(format);
-  va_list args;
-  va_start(args, format);
   va_list again;
   va_copy(again, args);
   int length = std::vsnprintf(nullptr, 0, pattern.c_str(), args);
-  va_end(args);
+  std::string filled;
   if (length > 0) {
     std::vector<char> text(static_cast<size_t>(length) + 1);
     std::vsnprintf(text.data(), text.size(), pattern.c_str(), again);
-    PrintRaw(std::string(text.data(), static_cast<size_t>(length)));
+    filled.assign(text.data(), static_cast<size_t>(length));
   }
   va_end(again);
+  return filled;
+}
+
+}  // namespace
+
+void PrintFormat(Text format, ...) {
+  va_list args;
+  va_start(args, format);
+  PrintRaw(Format(format, args));
+  va_end(args);
+}
+
+bool PrintFormatToStdout(Text format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = Format(format, args);
+  va_end(args);
+  if (Sys().Write(kStdout, text.data(), text.size())) return true;
+  PrintMessage(Text::kWriteFailed, "stdout");
+  return false;
 }
 
 }  // namespace zolt

@@ -12,6 +12,9 @@ namespace zolt {
 void PrintMessage(Text fixed, const std::string& variable = std::string());
 // A text used as a printf format, filled with `...` (raw bytes).
 void PrintFormat(Text format, ...);
+// A text used as a printf format, filled with `...`, to standard output;
+// false when the write failed, which is reported.
+bool PrintFormatToStdout(Text format, ...);
 // Raw bytes to standard error.
 void PrintRaw(const std::string& bytes);
 

@@ -17,7 +17,7 @@ constexpr const char* kTexts[] = {
     "Ver2.15 [WIN32 版]",
     "(C) Zolt Kit developers",
     // kUsage
-    "[Usage] %s -[Cx|J|K|Tn|U[+]|L|P|D] [FILE] [NEW_FILE]\n"
+    "[Usage] %s -[Cx|Ex[+]|J|K|Tn|U[+]|L|P|D] [FILE] [NEW_FILE]\n"
     "        %s -M FILE FILE [...] [-o[+] NEW_FILE]\n"
     "        %s -Sn1[.n2][L] [-#PATTERN] FILE [OUTDIR]\n"
     "\t-Cx:   改行コード変換(Crconv). x = d or u or m\n"
@@ -36,10 +36,13 @@ constexpr const char* kTexts[] = {
     "\t-L:    英大文字を小文字に変換(Lower)\n"
     "\t-P:    英小文字を大文字に変換(uPper)\n"
     "\t-D:    TABコードを除くコントロールコードを削除(Deletecontrolchar)\n"
+    "\t-Ex:   文字コード変換(Encode). x = u: CP932→UTF-8, s: UTF-8→CP932\n"
+    "\t       -Ex+ で変換できない文字を置換\n"
     "\t入出力ファイルには標準入出力が使えます(-M, -Sn[L] 除く)\n"
     "\tex. SORT < OLD.TXT | %s -U > NEW.TXT\n",
-    // kShortName, kUsageHint
+    // kShortName, kVersionLine, kUsageHint
     "ZOLT",
+    "zolt (Zolt Kit) %s\n",
     "\t-? で Usage 表示",
     // kInvalidSwitch, kSameFile, kSpecifyFiles, kWriteFailed
     "<error> スイッチが不正です!:",
@@ -75,6 +78,9 @@ constexpr const char* kTexts[] = {
     "stdin",
     "_stdin_",
     "入力ファイルを分割ファイルで上書きできません: ",
+    // kUnconvertible, kReplaced
+    "変換できない文字があります: ",
+    "変換できない文字を置換しました: ",
 };
 static_assert(std::size(kTexts) == static_cast<size_t>(Text::kCount));
 

@@ -15,6 +15,7 @@ enum class Text {
   kMakerNotice,
   kUsage,  // format: four times the short name
   kShortName,
+  kVersionLine,  // format: the version
   kUsageHint,
   // Front end.
   kInvalidSwitch,
@@ -50,6 +51,9 @@ enum class Text {
   kStdinName,
   kStdinBaseName,
   kInputIsPiece,
+  // UTF-8 conversion.
+  kUnconvertible,
+  kReplaced,
   kCount
 };
 

@@ -30,6 +30,8 @@ TEST(Filters, PipeAndFileGiveTheSameBytes) {
   const struct { std::string sw, input, output; } cases[] = {
       {"-Lxyz", letters, Sjis("abc abc アヂＡａ\r\n")},
       {"-P", letters, Sjis("ABC ABC アヂＡａ\r\n")},
+      {"-Eu", letters, "ABC abc アヂＡａ\r\n"},
+      {"-Es", "ABC abc アヂＡａ\r\n", letters},
       {"-L", "A\x82", "a\x82"},
       {"-D", std::string("A\x00\x09\x1A\x42\r\r\n\x95\x5C\x7F\r", 13), "A\tB\r\n\x95\x5C"},
       {"-K", half, full},

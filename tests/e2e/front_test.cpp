@@ -12,8 +12,8 @@
 namespace e2e {
 namespace {
 
-// The usage text by its first and last lines; it has 21.
-const std::string kUsage = "[Usage] ZOLT -[Cx|J|K|Tn|U[+]|L|P|D] [FILE] [NEW_FILE]\n";
+// The usage text by its first and last lines; it has 23.
+const std::string kUsage = "[Usage] ZOLT -[Cx|Ex[+]|J|K|Tn|U[+]|L|P|D] [FILE] [NEW_FILE]\n";
 const std::string kUsageEnd = "\tex. SORT < OLD.TXT | ZOLT -U > NEW.TXT\n";
 const std::string kHint = Sjis("\t-? で Usage 表示\n");
 const std::string kSpecify = Sjis("入出力ファイルの指定をして下さい!\n");
@@ -116,7 +116,7 @@ TEST(Front, TableOfRuns) {
                                                           : "<error> スイッチが不正です!:-X\n\t-? で Usage 表示\n", .utf8 = true},
   };
   // Invalid switches are named as typed.
-  for (std::string sw : {"-X", "-C", "-Cz", "-T9", "-T10", "-T99999999999", "-T", "-", "-S", "-Sx", "-@"})
+  for (std::string sw : {"-X", "-C", "-Cz", "-T9", "-T10", "-T99999999999", "-T", "-", "-S", "-Sx", "-@", "-E", "-Ex", "--helpx"})
     cases.push_back({.args = {sw, "in", "out"}, .status = 1, .out = "", .err = Sjis("<error> スイッチが不正です!:") + sw + "\n" + kHint});
   // clang-format on
   int index = 0;
@@ -142,7 +142,7 @@ TEST(Front, TableOfRuns) {
     if (c.err == kUsage) {
       EXPECT_EQ(r.err.substr(0, banner.size() + kUsage.size()), banner + kUsage);
       EXPECT_TRUE(r.err.ends_with(kUsageEnd)) << r.err;
-      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 22);
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 24);
     } else {
       EXPECT_EQ(r.err, banner + c.err);
     }

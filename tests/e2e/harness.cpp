@@ -21,14 +21,6 @@
 
 namespace e2e {
 
-namespace {
-
-// Where every TempDir lives, and the same place as a Windows program under
-// Wine names it (the host's root is Wine's drive Z:).
-constexpr char kTempRoot[] = "/tmp/zolt-e2e-";
-constexpr char kWindowsTempRoot[] = "Z:\\tmp\\zolt-e2e-";
-
-// Converts `in` between two iconv encodings; false when it cannot.
 bool Convert(const char* to, const char* from, const std::string& in, std::string* out) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
@@ -41,6 +33,13 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
   out->resize(out->size() - dst_left);
   return ok;
 }
+
+namespace {
+
+// Where every TempDir lives, and the same place as a Windows program under
+// Wine names it (the host's root is Wine's drive Z:).
+constexpr char kTempRoot[] = "/tmp/zolt-e2e-";
+constexpr char kWindowsTempRoot[] = "Z:\\tmp\\zolt-e2e-";
 
 // An argument as the Windows build is given it: a TempDir path in it (also
 // after an option prefix such as -o or @) in its Windows form, the whole in

@@ -112,6 +112,8 @@ std::vector<std::string> ListDir(const std::string& path);
 ::testing::AssertionResult SameBytes(const std::string& got, const std::string& want);
 // The banner every run prints first.
 std::string Banner();
+// Converts `in` between two iconv encodings; false when it cannot.
+bool Convert(const char* to, const char* from, const std::string& in, std::string* out);
 // The CP932 bytes of a UTF-8 string.
 std::string Sjis(const std::string& utf8);
 // A message line as zolt prints it under LC_ALL=C: `utf8` in CP932, then
