@@ -16,7 +16,7 @@ CharCode SjisToJis(unsigned char lead, unsigned char second) {
 
 CharRead NextChar(std::string_view* rest) {
   auto byte = [rest](size_t at) {
-    return at < rest->size() ? static_cast<unsigned char>((*rest)[at]) : 0;
+    return static_cast<unsigned char>(at < rest->size() ? (*rest)[at] : 0);
   };
   unsigned char first = byte(0);
   if (first == 0) return {0, CharKind::kEnd};

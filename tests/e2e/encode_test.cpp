@@ -63,7 +63,7 @@ TEST(Encode, EveryCodeAsIconvGivesIt) {
   }
   for (char32_t u = 0; u < 0x10000; ++u)
     if (u != '\n' && (u < 0xD800 || u > 0xDFFF)) chars.push_back(Utf8(u));
-  for (char32_t u : {0x10000, 0x1F600, 0x10FFFF}) chars.push_back(Utf8(u));
+  for (char32_t u : {U'\U00010000', U'\U0001F600', U'\U0010FFFF'}) chars.push_back(Utf8(u));
   std::string utf8 = AsIconv("-Eu+", codes, "UTF-8", "CP932", kFffd);
   AsIconv("-Es+", chars, "CP932", "UTF-8", kGeta);
   // Back again: every character a code gives has a code that gives it.

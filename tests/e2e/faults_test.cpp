@@ -38,7 +38,7 @@ std::string Numbered(size_t size) {
 // A small tmpfs mounted on a fresh directory for one test, unmounted at the
 // end. `why` says why it could not be mounted (empty once mounted).
 struct SmallTmpfs {
-  SmallTmpfs(const std::string& path, const char* options) : path(path) {
+  SmallTmpfs(const std::string& where, const char* options) : path(where) {
     mkdir(path.c_str(), 0755);
     if (geteuid() != 0)
       why = "mounting a tmpfs needs root";

@@ -156,7 +156,7 @@ RunResult RunZolt(const std::vector<std::string>& args, const RunOptions& option
       close(feed[0]);
       const std::string& data = options.stdin_data;
       for (ssize_t at = 0, n; at < static_cast<ssize_t>(data.size()); at += n)
-        if ((n = write(feed[1], data.data() + at, data.size() - at)) <= 0) break;
+        if ((n = write(feed[1], data.data() + at, data.size() - size_t(at))) <= 0) break;
       _exit(0);
     }
     close(feed[1]);
@@ -266,10 +266,8 @@ std::string Msg(const std::string& utf8, const std::string& variable) {
 
 ::testing::AssertionResult SameBytes(const std::string& got, const std::string& want) {
   if (got == want) return ::testing::AssertionSuccess();
-  size_t at =
-      std::mismatch(got.begin(), got.begin() + std::min(got.size(), want.size()), want.begin())
-          .first -
-      got.begin();
+  size_t at = 0;
+  while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
   auto shown = [at](const std::string& s) {
     return ::testing::PrintToString(s.substr(std::min(at, s.size()), 24));
   };

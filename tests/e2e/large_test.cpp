@@ -47,7 +47,7 @@ void ExpectRepeatedOutput(const TempDir& dir, const std::vector<std::string>& ar
   auto compare = [&](int out) {
     std::vector<char> block(1 << 20);
     bool same = true;
-    for (ssize_t n; (n = read(out, block.data(), block.size())) > 0; total += n) {
+    for (ssize_t n; (n = read(out, block.data(), block.size())) > 0; total += size_t(n)) {
       for (size_t at = 0, length; same && at < static_cast<size_t>(n); at += length) {
         size_t phase = (total + at) % period.size();
         length = std::min(static_cast<size_t>(n) - at, period.size() - phase);

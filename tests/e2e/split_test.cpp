@@ -30,8 +30,8 @@ std::string Names(const std::string& base, size_t count, int digits = 2) {
   std::string names;
   for (size_t i = 0; i < count; ++i) {
     std::string number = std::to_string(i);
-    names +=
-        base + "._" + std::string(std::max(0, digits - int(number.size())), '0') + number + "\n";
+    names += base + "._" + std::string(size_t(std::max(0, digits - int(number.size()))), '0') +
+             number + "\n";
   }
   return names;
 }
@@ -54,7 +54,8 @@ struct Case {
 // A run that splits `input`, saved as L.TXT, into `pieces`.
 Case Cut(std::vector<std::string> args, const std::string& input, std::vector<std::string> pieces) {
   std::string grouped = std::to_string(input.size());
-  for (int at = static_cast<int>(grouped.size()) - 3; at > 0; at -= 3) grouped.insert(at, ",");
+  for (int at = static_cast<int>(grouped.size()) - 3; at > 0; at -= 3)
+    grouped.insert(size_t(at), ",");
   args.push_back("L.TXT");
   return {
       {{"L.TXT", input}}, args, 0, Start("L.TXT", grouped) + Names("L", pieces.size()), {}, pieces};

@@ -16,7 +16,7 @@ TEST(Encode, UnitsCutAtAnyEdge) {
   const struct {
     const char* sw;
     std::string in, out;
-    int at;
+    size_t at;
   } cases[] = {
       {"-Eu", "\x82\xA0\xB1\x85\x40", "\xE3\x81\x82\xEF\xBD\xB1", 3},
       {"-Eu+", "\x82\xA0\x85\x40\x81\n\x81", "\xE3\x81\x82" + fffd + fffd + "\n" + fffd, 3},
@@ -31,7 +31,7 @@ TEST(Encode, UnitsCutAtAnyEdge) {
   };
   for (const auto& c : cases) {
     bool stops = c.sw[3] != '+';
-    for (size_t pad : {0, 1, 62, 63, 4093, 4094, 4095, 131069, 131070, 131071}) {
+    for (size_t pad : {0u, 1u, 62u, 63u, 4093u, 4094u, 4095u, 131069u, 131070u, 131071u}) {
       std::string before(pad, 'a');  // with an LF every third byte
       for (size_t i = 0; i < pad; i += 3) before[i] = '\n';
       for (const std::vector<size_t>& reads : {std::vector<size_t>{}, {1}, {2}, {3}, {5}}) {

@@ -133,7 +133,7 @@ TEST(FaultInjection, EveryMergeOutputAndSplitPieceReportsItsWriteFailure) {
         Program p;
         bool lines = job[3] == 'L';
         p.fake.disk["in"] = lines ? "first\nsecond\nthird\n" : std::string(2500, 'x');
-        size_t before = lines ? (piece == 0 ? 0 : piece == 1 ? 6 : 13) : piece * size_t{1000};
+        size_t before = lines ? (piece == 0 ? 0u : piece == 1 ? 6u : 13u) : size_t(piece) * 1000;
         if (where == 0) p.fake.write_budget = before;
         if (where == 1) p.fake.write_budget = before + (lines ? 2 : 300);
         if (where == 2) p.fake.fail_close_of = pieces[piece];
@@ -232,7 +232,7 @@ TEST(FaultInjection, MergeAndSplitReportMemoryReadSearchSpaceAndOpenFailures) {
 TEST(FaultInjection, ShortReadsNeverCutADoubleByteCharacter) {
   std::string pairs;
   for (int i = 0; i < 1000; ++i) pairs += "\x8E\x9A";
-  for (size_t read : {1, 2, 3, 7, 4096}) {
+  for (size_t read : {1u, 2u, 3u, 7u, 4096u}) {
     Program p({.read_sizes = {read}});
     p.fake.disk["in"] = "a" + pairs;
     EXPECT_EQ(p.Run({"-S1", "in"}), 0);

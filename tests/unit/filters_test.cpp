@@ -88,7 +88,10 @@ std::vector<size_t> RandomReads(std::mt19937* rng, size_t size) {
 std::string Hex(const std::string& bytes) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string text;
-  for (unsigned char b : bytes.substr(0, 400)) text += {kDigits[b >> 4], kDigits[b & 15], ' '};
+  for (char c : bytes.substr(0, 400)) {
+    unsigned char b = static_cast<unsigned char>(c);
+    text += {kDigits[b >> 4], kDigits[b & 15], ' '};
+  }
   return bytes.size() > 400 ? text + "..." : text;
 }
 
