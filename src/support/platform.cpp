@@ -1,5 +1,7 @@
 #include "support/platform.h"
 
+#include "support/wide_masks.h"
+
 namespace zolt {
 
 namespace {
@@ -12,6 +14,14 @@ int64_t Platform::CopyFileData(int, int, size_t) {
 
 int64_t Platform::Peek(int, void*, size_t, uint64_t) {
   return -1;
+}
+
+bool Platform::WideVectors() {
+#if ZOLT_WIDE_VECTORS
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
 }
 
 Platform& Sys() {
