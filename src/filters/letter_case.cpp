@@ -19,11 +19,15 @@ namespace {
 template <typename Masks>
 size_t CaseChunks(unsigned char* bytes, size_t size, unsigned char from, bool* carry) {
   size_t i = 0;
+  bool partner = *carry;  // kept apart from the bytes written
   for (; size - i >= kMaskChunk; i += kMaskChunk) {
     unsigned char* p = bytes + i;
-    uint64_t trail = TrailMask(Masks::Lead(p), carry);
-    Masks::FlipExcept(p, from, from + 25, trail, 0x20);
+    uint64_t trail = TrailMask(Masks::Lead(p), &partner);
+    // Most chunks have no letter to change and are left alone.
+    if ((Masks::Range(p, from, from + 25) & ~trail) != 0)
+      Masks::FlipExcept(p, from, from + 25, trail, 0x20);
   }
+  *carry = partner;
   return i;
 }
 
