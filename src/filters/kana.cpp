@@ -194,15 +194,20 @@ void KanaBytes(KanaState* state, const char* p, const char* end, OutStream* out)
 template <typename Masks>
 const char* KanaChunks(const char* p, const char* end, const char** copied, bool* carry,
                        OutStream* out) {
+  // Kept apart from the bytes written.
+  const char* from = *copied;
+  bool partner = *carry;
   for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
     // A chunk writes at most twice the 65 bytes it may use; stores reach a
     // chunk further.
     char* o = OutputRoom(out, 6 * kMaskChunk);
     if (!o) break;
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
-    uint64_t kana = Masks::Range(bytes, 0xA1, 0xDE) & ~TrailMask(Masks::Lead(bytes), carry);
-    OutputDone(out, KanaChunk<Masks>(p, kana, copied, o));
+    uint64_t kana = Masks::Range(bytes, 0xA1, 0xDE) & ~TrailMask(Masks::Lead(bytes), &partner);
+    OutputDone(out, KanaChunk<Masks>(p, kana, &from, o));
   }
+  *copied = from;
+  *carry = partner;
   return p;
 }
 

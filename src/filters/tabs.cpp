@@ -128,12 +128,14 @@ void TabRest(const char* p, const char* end, size_t width, Origin* origin, OutSt
 template <typename Masks>
 const char* TabChunks(const char* p, const char* end, size_t width, Origin* origin,
                       OutStream* out) {
+  Origin at = *origin;  // kept apart from the bytes written
   for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
     // Each byte of a chunk gives at most 8, then a chunk is stored.
     char* o = OutputRoom(out, 9 * kMaskChunk);
     if (!o) break;
-    OutputDone(out, TabChunk<Masks>(p, width, origin, o));
+    OutputDone(out, TabChunk<Masks>(p, width, &at, o));
   }
+  *origin = at;
   return p;
 }
 
