@@ -55,18 +55,14 @@ struct Block {
 // `type` is a newline type (1, 2 or 4) or kJoin.
 constexpr int kJoin = 0;
 
-// Whether the 64 bytes at p in `block` need no look at each newline: their
-// LFs are exactly the bytes after their CRs, and the last CR, if any, has
-// its LF in this block.
+// Whether the 64 bytes at p in `block` need no look at each newline: every
+// CR and LF among them is one of a CR LF pair, the byte after them
+// included (its LF, too, has its CR).
 template <typename Masks>
 bool PairedChunk(Block block, const char* p) {
-  auto* bytes = reinterpret_cast<const unsigned char*>(p);
-  uint64_t crs = Masks::Equal(bytes, '\r');
-  uint64_t lfs = Masks::Equal(bytes, '\n');
-  uint64_t cr_before = p > block.data && p[-1] == '\r' ? 1 : 0;
-  bool last_paired = (crs >> 63) == 0 ||
-                     (block.end - p > static_cast<ptrdiff_t>(kMaskChunk) && p[kMaskChunk] == '\n');
-  return lfs == ((crs << 1) | cr_before) && last_paired;
+  bool first_paired = *p != '\n' || (p > block.data && p[-1] == '\r');
+  return first_paired && block.end - p > static_cast<ptrdiff_t>(kMaskChunk) &&
+         Masks::PairedNewlines(reinterpret_cast<const unsigned char*>(p));
 }
 
 // Newline rewriting over [p, to) of `block`, looking at the bytes next to

@@ -52,10 +52,34 @@ struct NarrowMasks {
   }
   // As HasStrayControl in byte_masks.h.
   static bool StrayControl(const unsigned char* p) { return HasStrayControl(p); }
+  // Whether every CR among p[0..63] has an LF right after it and every LF
+  // among p[1..64] a CR right before it.
+  static bool PairedNewlines(const unsigned char* p) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    __m128i odd = _mm_setzero_si128();
+    for (int k = 0; k < 4; ++k) {
+      __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+      __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+      odd = _mm_or_si128(odd, _mm_xor_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(next, lf)));
+    }
+    return _mm_movemask_epi8(odd) == 0;
+#else
+    for (size_t i = 0; i < kMaskChunk; ++i) {
+      if ((p[i] == '\r') != (p[i + 1] == '\n')) return false;
+    }
+    return true;
+#endif
+  }
   // Mask of the bytes equal to c among the kStep bytes at p.
-  static uint64_t StepEqual(const unsigned char* p, unsigned char c) { return EqualMask16(p, c); }
+  static uint64_t StepEqual(const unsigned char* p, unsigned char c) {
+    return EqualMask16(p, c);
+  }
   // Copies kStep bytes.
-  static void StepCopy(char* to, const char* from) { std::memcpy(to, from, kStep); }
+  static void StepCopy(char* to, const char* from) {
+    std::memcpy(to, from, kStep);
+  }
 };
 
 #if ZOLT_WIDE_VECTORS
@@ -127,6 +151,14 @@ struct WideMasks {
       stray = _mm256_or_si256(stray, _mm256_andnot_si256(_mm256_or_si256(tab_lf, cr_lf), control));
     }
     return _mm256_movemask_epi8(stray) != 0;
+  }
+  ZOLT_WIDE_ONLY static bool PairedNewlines(const unsigned char* p) {
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    __m256i odd = _mm256_or_si256(
+        _mm256_xor_si256(_mm256_cmpeq_epi8(Load(p), cr), _mm256_cmpeq_epi8(Load(p + 1), lf)),
+        _mm256_xor_si256(_mm256_cmpeq_epi8(Load(p + 32), cr), _mm256_cmpeq_epi8(Load(p + 33), lf)));
+    return _mm256_testz_si256(odd, odd) != 0;
   }
   ZOLT_WIDE_ONLY static uint64_t StepEqual(const unsigned char* p, unsigned char c) {
     return static_cast<uint32_t>(
