@@ -1,5 +1,6 @@
-// Fuzz target for the filter jobs. The first byte picks the job, the second
-// how the input is cut into reads; the rest is the input. Every job must
+// Fuzz target for the filter jobs. The first byte picks the job and the
+// width of the vectors, the second how the input is cut into reads; the
+// rest is the input. Every job must
 // succeed, release what it allocated and give exactly the bytes of its
 // byte-at-a-time reference, whatever the read boundaries.
 #include <cstddef>
@@ -20,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (cut % 4 == 1) reads = {1};
   if (cut % 4 >= 2) reads = {1 + cut / 4 % 7, 1 + cut / 32, 2 + cut % 5};
   std::string input(reinterpret_cast<const char*>(data + 2), size - 2);
-  FilterRun run = RunFilterJob(sw, input, reads);
+  bool narrow = data[0] / kFilterSwitches.size() % 2 == 1;
+  FilterRun run = RunFilterJob(sw, input, reads, SIZE_MAX, narrow);
   Require(run.result == 0 && run.closed, "the job succeeds");
   Require(run.out == Reference(sw, input), "the output is the reference's");
   Require(run.blocks_left == 0, "every block allocated is released");

@@ -10,6 +10,7 @@ namespace zolt {
 // State of the control-code deletion carried from one block to the next.
 struct ControlState {
   bool after_cr = false;  // the previous input byte was a CR
+  bool wide = false;      // 32-byte vectors (Platform::WideVectors)
 };
 
 // Writes one block without control codes: TAB stays, LF stays, a CR stays

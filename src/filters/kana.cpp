@@ -9,7 +9,9 @@
 
 #include "filters/filter_driver.h"
 #include "support/byte_masks.h"
+#include "support/platform.h"
 #include "support/sjis.h"
+#include "support/wide_masks.h"
 
 namespace zolt {
 
@@ -125,10 +127,11 @@ uint64_t BitsFrom(ptrdiff_t n) {
 // each katakana, and the stores after them replace what is not kept.
 // Returns where the output ends and sets *copied past the last byte used
 // (a sound mark after the chunk's last byte included).
+template <typename Masks>
 char* KanaChunk(const char* p, uint64_t kana, const char** copied, char* o) {
   // Bit i: byte i + 1 is a sound mark, which a katakana at i folds in.
   uint64_t mark_next =
-      RangeMask(reinterpret_cast<const unsigned char*>(p + 1), kVoicedMark, kSemiVoicedMark);
+      Masks::Range(reinterpret_cast<const unsigned char*>(p + 1), kVoicedMark, kSemiVoicedMark);
   const char* from = *copied;
   for (kana &= BitsFrom(from - p); kana != 0;) {
     int at = std::countr_zero(kana);
@@ -183,6 +186,36 @@ void KanaBytes(KanaState* state, const char* p, const char* end, OutStream* out)
   }
 }
 
+// Whole chunks of [p, end) with more than two chunks after them: the
+// katakana that are not second bytes are converted, the bytes between them
+// copied as they are, straight into the output buffer. `copied` is where
+// the next unwritten byte is: p, or p + 1 when a sound mark after the last
+// chunk's last byte was folded. Returns where the chunks stopped.
+template <typename Masks>
+const char* KanaChunks(const char* p, const char* end, const char** copied, bool* carry,
+                       OutStream* out) {
+  // Kept apart from the bytes written.
+  const char* from = *copied;
+  bool partner = *carry;
+  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+    // A chunk writes at most twice the 65 bytes it may use; stores reach a
+    // chunk further.
+    char* o = OutputRoom(out, 6 * kMaskChunk);
+    if (!o) break;
+    auto* bytes = reinterpret_cast<const unsigned char*>(p);
+    uint64_t kana = Masks::Range(bytes, 0xA1, 0xDE) & ~TrailMask(Masks::Lead(bytes), &partner);
+    OutputDone(out, KanaChunk<Masks>(p, kana, &from, o));
+  }
+  *copied = from;
+  *carry = partner;
+  return p;
+}
+
+ZOLT_WIDE_PATH const char* WideKanaChunks(const char* p, const char* end, const char** copied,
+                                          bool* carry, OutStream* out) {
+  return KanaChunks<WideMasks>(p, end, copied, carry, out);
+}
+
 }  // namespace
 
 void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) {
@@ -196,21 +229,10 @@ void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) 
     if (PutKana(state->kana, static_cast<unsigned char>(*p), out)) ++p;
     state->kana = 0;
   }
-  // Whole chunks: the katakana that are not second bytes are converted, the
-  // bytes between them copied as they are, straight into the output buffer.
-  // `copied` is where the next unwritten byte is: p, or p + 1 when a sound
-  // mark after the last chunk's last byte was folded.
   const char* copied = p;
   bool carry = false;
-  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
-    // A chunk writes at most twice the 65 bytes it may use; stores reach a
-    // chunk further.
-    char* o = OutputRoom(out, 6 * kMaskChunk);
-    if (!o) break;
-    auto* bytes = reinterpret_cast<const unsigned char*>(p);
-    uint64_t kana = RangeMask(bytes, 0xA1, 0xDE) & ~TrailMask(LeadMask(bytes), &carry);
-    OutputDone(out, KanaChunk(p, kana, &copied, o));
-  }
+  p = state->wide ? WideKanaChunks(p, end, &copied, &carry, out)
+                  : KanaChunks<NarrowMasks>(p, end, &copied, &carry, out);
   if (copied > p) {
     p = copied;  // the folded mark started a character
   } else {
@@ -226,6 +248,7 @@ void KanaFinish(KanaState* state, OutStream* out) {
 
 int WidenKana(StreamPair* pair) {
   KanaState state;
+  state.wide = Sys().WideVectors();
   ForEachBlock(pair, [&](const char* data, size_t size) {
     KanaBlock(&state, data, size, &pair->output);
     return true;

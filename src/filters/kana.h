@@ -24,6 +24,7 @@ void PutDoubleByte(unsigned code, OutStream* out);
 struct KanaState {
   bool partner_next = false;  // the previous byte was a lead byte
   unsigned char kana = 0;     // a katakana held back for a sound mark, or 0
+  bool wide = false;          // 32-byte vectors (Platform::WideVectors)
 };
 
 // Converts one block: each katakana is held back by one byte so that a

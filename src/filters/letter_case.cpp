@@ -6,21 +6,44 @@
 
 #include "filters/filter_driver.h"
 #include "support/byte_masks.h"
+#include "support/platform.h"
 #include "support/sjis.h"
+#include "support/wide_masks.h"
 
 namespace zolt {
+
+namespace {
+
+// The whole chunks of bytes[0..size): the letters from `from` that are not
+// second bytes flip their case bit. Returns the bytes done.
+template <typename Masks>
+size_t CaseChunks(unsigned char* bytes, size_t size, unsigned char from, bool* carry) {
+  size_t i = 0;
+  bool partner = *carry;  // kept apart from the bytes written
+  for (; size - i >= kMaskChunk; i += kMaskChunk) {
+    unsigned char* p = bytes + i;
+    uint64_t trail = TrailMask(Masks::Lead(p), &partner);
+    // Most chunks have no letter to change and are left alone.
+    if ((Masks::Range(p, from, from + 25) & ~trail) != 0)
+      Masks::FlipExcept(p, from, from + 25, trail, 0x20);
+  }
+  *carry = partner;
+  return i;
+}
+
+ZOLT_WIDE_PATH size_t WideCaseChunks(unsigned char* bytes, size_t size, unsigned char from,
+                                     bool* carry) {
+  return CaseChunks<WideMasks>(bytes, size, from, carry);
+}
+
+}  // namespace
 
 void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
   const unsigned char from = state->to_lower ? 'A' : 'a';
   auto* bytes = reinterpret_cast<unsigned char*>(data);
   bool carry = state->partner_next;
-  size_t i = 0;
-  // Whole chunks: the letters that are not second bytes flip their case bit.
-  for (; size - i >= kMaskChunk; i += kMaskChunk) {
-    unsigned char* p = bytes + i;
-    uint64_t trail = TrailMask(LeadMask(p), &carry);
-    FlipRangeExcept(p, from, from + 25, trail, 0x20);
-  }
+  size_t i = state->wide ? WideCaseChunks(bytes, size, from, &carry)
+                         : CaseChunks<NarrowMasks>(bytes, size, from, &carry);
   // The rest, one character at a time.
   if (carry) ++i;
   while (i < size) {
@@ -39,6 +62,7 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
 int ChangeCase(StreamPair* pair, bool to_lower) {
   CaseState state;
   state.to_lower = to_lower;
+  state.wide = Sys().WideVectors();
   ForEachBlock(pair, [&](char* data, size_t size) {
     ChangeCaseBlock(&state, data, size);
     WriteBytes(&pair->output, data, size);

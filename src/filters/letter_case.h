@@ -11,6 +11,7 @@ namespace zolt {
 struct CaseState {
   bool to_lower = true;
   bool partner_next = false;  // the block ended with a lead byte
+  bool wide = false;          // 32-byte vectors (Platform::WideVectors)
 };
 
 // Converts the letters of one block in place (A-Z to a-z toward lower case,

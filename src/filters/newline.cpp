@@ -11,6 +11,7 @@
 #include "io/work_buffer.h"
 #include "support/byte_masks.h"
 #include "support/platform.h"
+#include "support/wide_masks.h"
 
 namespace zolt {
 
@@ -54,31 +55,38 @@ struct Block {
 // `type` is a newline type (1, 2 or 4) or kJoin.
 constexpr int kJoin = 0;
 
+// Whether the 64 bytes at p in `block` need no look at each newline: every
+// CR and LF among them is one of a CR LF pair, the byte after them
+// included (its LF, too, has its CR).
+template <typename Masks>
+bool PairedChunk(Block block, const char* p) {
+  bool first_paired = *p != '\n' || (p > block.data && p[-1] == '\r');
+  return first_paired && block.end - p > static_cast<ptrdiff_t>(kMaskChunk) &&
+         Masks::PairedNewlines(reinterpret_cast<const unsigned char*>(p));
+}
+
 // Newline rewriting over [p, to) of `block`, looking at the bytes next to
 // each CR and LF wherever they lie in the block. Each CR or LF byte is kept
 // (left in the run of bytes copied as they are), dropped, or replaced by a
 // newline; a run is written in one piece when a byte in it must change.
+template <typename Masks>
 void NewlineRange(int type, Block block, const char* p, const char* to, OutStream* out) {
   const char* copied = p;
   const bool want_cr = type != 4;
   const bool want_lf = type != 2;
   while (p < to) {
+    // Text already in CR LF pairs keeps every byte: whole chunks of it are
+    // skipped in a loop of their own.
+    if (type == 1) {
+      while (to - p >= static_cast<ptrdiff_t>(kMaskChunk) && PairedChunk<Masks>(block, p))
+        p += kMaskChunk;
+      if (p == to) break;
+    }
     size_t n = std::min(kMaskChunk, static_cast<size_t>(to - p));
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
-    uint64_t crs = want_cr ? EqualMask(bytes, n, '\r') : 0;
-    uint64_t lfs = want_lf ? EqualMask(bytes, n, '\n') : 0;
-    if (type == 1 && n == kMaskChunk) {
-      // Text already in CR LF pairs keeps every byte: a chunk whose LFs are
-      // exactly the bytes after its CRs (and whose last CR, if any, has its
-      // LF in this block) needs no look at each newline.
-      uint64_t cr_before = p > block.data && p[-1] == '\r' ? 1 : 0;
-      bool last_paired = (crs >> 63) == 0 || (block.end - p > static_cast<ptrdiff_t>(kMaskChunk) &&
-                                              p[kMaskChunk] == '\n');
-      if (lfs == ((crs << 1) | cr_before) && last_paired) {
-        p += n;
-        continue;
-      }
-    }
+    bool whole = n == kMaskChunk;
+    uint64_t crs = !want_cr ? 0 : whole ? Masks::Equal(bytes, '\r') : EqualMask(bytes, n, '\r');
+    uint64_t lfs = !want_lf ? 0 : whole ? Masks::Equal(bytes, '\n') : EqualMask(bytes, n, '\n');
     uint64_t events = crs | lfs;
     for (; events != 0; events &= events - 1) {
       const char* q = p + std::countr_zero(events);
@@ -111,46 +119,56 @@ void NewlineRange(int type, Block block, const char* p, const char* to, OutStrea
   if (to > copied) WriteBytes(out, copied, static_cast<size_t>(to - copied));
 }
 
-// One step of the vector pass for type 2, type 4 or kJoin: the 16 bytes at
-// p (p[-1] to p[31] must be readable) are stored at o (32 bytes of room)
-// without the bytes the type drops: the CR of each CR LF pair for LF
-// newlines, the LF of each pair for CR newlines, every CR and the LF of
-// each pair when joining. Returns the bytes written, or -1 (nothing
-// stored) when the bytes need NewlineRange: a byte to replace, or dropped
-// bytes that are not one run.
-template <int kType>
+// One step of the vector pass for type 2, type 4 or kJoin: the kStep bytes
+// at p (p[-1] to p[2 * kStep - 1] must be readable) are stored at o (2 *
+// kStep bytes of room) without the bytes the type drops: the CR of each CR
+// LF pair for LF newlines, the LF of each pair for CR newlines, every CR
+// and the LF of each pair when joining. Returns the bytes written, or -1
+// (nothing stored) when the bytes need NewlineRange: a byte to replace, or
+// dropped bytes that are not one run.
+template <int kType, typename Masks>
 int PairStep(const char* p, char* o) {
+  constexpr int kStep = static_cast<int>(Masks::kStep);
   auto* bytes = reinterpret_cast<const unsigned char*>(p);
-  uint32_t crs = EqualMask16(bytes, '\r');
-  uint32_t drop;
-  uint32_t replace;
+  uint64_t crs = Masks::StepEqual(bytes, '\r');
+  uint64_t drop;
+  uint64_t replace;
   if (kType == 2) {
-    uint32_t lf_next = EqualMask16(bytes + 1, '\n');
+    uint64_t lf_next = Masks::StepEqual(bytes + 1, '\n');
     drop = crs & lf_next;
     replace = crs & ~lf_next;
   } else {
-    uint32_t lf_after_cr = EqualMask16(bytes, '\n') & EqualMask16(bytes - 1, '\r');
+    uint64_t lfs = Masks::StepEqual(bytes, '\n');
+    uint64_t lf_after_cr = lfs & Masks::StepEqual(bytes - 1, '\r');
     drop = kType == 4 ? lf_after_cr : crs | lf_after_cr;
-    replace = kType == 4 ? EqualMask16(bytes, '\n') & ~lf_after_cr : 0;
+    replace = kType == 4 ? lfs & ~lf_after_cr : 0;
   }
-  // The dropped bytes run from `at` (16: none), `count` of them.
-  int at = std::countr_zero(drop | 0x10000);
-  int count = std::countr_zero(((drop >> at) + 1) | 0x20000);  // the run's trailing ones
+  // The dropped bytes run from `at` (kStep: none), `count` of them.
+  int at = std::countr_zero(drop | uint64_t{1} << kStep);
+  int count = std::countr_zero(((drop >> at) + 1) | uint64_t{2} << kStep);  // trailing ones
   if ((replace | (drop >> at >> count)) != 0) return -1;
   // The second store moves the bytes after the run down over it. Where
   // each step starts does not depend on the bytes, so steps overlap.
-  std::memcpy(o, p, 16);
-  std::memcpy(o + at, p + at + count, 16);
-  return 16 - count;
+  Masks::StepCopy(o, p);
+  Masks::StepCopy(o + at, p + at + count);
+  return kStep - count;
 }
 
 // Vector steps from p to `stop` while they can be taken, storing from *o
-// on; returns where they stopped.
-template <int kType>
+// on; returns where they stopped. A wide step that fails is tried again as
+// two narrow ones (two newlines in 32 bytes).
+template <int kType, typename Masks>
 const char* PairSteps(const char* p, const char* stop, char** o) {
   char* at = *o;
-  for (; p < stop; p += 16) {
-    int written = PairStep<kType>(p, at);
+  for (; p < stop; p += Masks::kStep) {
+    int written = PairStep<kType, Masks>(p, at);
+    if constexpr (Masks::kStep == 2 * NarrowMasks::kStep) {
+      if (written < 0) {
+        int first = PairStep<kType, NarrowMasks>(p, at);
+        int second = first < 0 ? -1 : PairStep<kType, NarrowMasks>(p + 16, at + first);
+        written = second < 0 ? -1 : first + second;
+      }
+    }
     if (written < 0) break;
     at += written;
   }
@@ -163,22 +181,23 @@ const char* PairSteps(const char* p, const char* stop, char** o) {
 constexpr size_t kStretch = 4096;
 
 // The vector pass over text in CR LF pairs (types 2, 4 and kJoin): from p
-// (after the block's first byte) to 32 bytes before the block's end, 16
-// bytes a step stored straight into the output buffer; steps that hold
+// (after the block's first byte) to two steps before the block's end, a
+// step at a time stored straight into the output buffer; steps that hold
 // something else go through NewlineRange. Returns where it stopped.
-template <int kType>
+template <int kType, typename Masks>
 const char* PairPass(Block block, const char* p, OutStream* out) {
-  while (block.end - p >= 32 + 16) {
-    const char* stop = p + std::min<size_t>(kStretch, static_cast<size_t>(block.end - p) - 32);
-    char* o = OutputRoom(out, kStretch + 32);
+  constexpr size_t kStep = Masks::kStep;
+  while (block.end - p >= static_cast<ptrdiff_t>(3 * kStep)) {
+    const char* stop = p + std::min(kStretch, static_cast<size_t>(block.end - p) - 2 * kStep);
+    char* o = OutputRoom(out, kStretch + 2 * kStep);
     if (!o) break;
     while (p < stop) {
-      p = PairSteps<kType>(p, stop, &o);
-      if (p == stop) break;
+      p = PairSteps<kType, Masks>(p, stop, &o);
+      if (p >= stop) break;
       OutputDone(out, o);
-      NewlineRange(kType, block, p, p + 16, out);
-      p += 16;
-      o = OutputRoom(out, kStretch + 32);
+      NewlineRange<Masks>(kType, block, p, p + kStep, out);
+      p += kStep;
+      o = OutputRoom(out, kStretch + 2 * kStep);
       if (!o) return p;
     }
     OutputDone(out, o);
@@ -188,6 +207,7 @@ const char* PairPass(Block block, const char* p, OutStream* out) {
 
 // Newline rewriting over one block. `after_cr` says whether the previous
 // block ended with a CR, and is updated for the next one.
+template <typename Masks>
 void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutStream* out) {
   if (size == 0) return;
   Block block = {data, data + size};
@@ -198,19 +218,29 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
   *after_cr = block.end[-1] == '\r';
   if (type != 1 && block.end - p > 16) {
     // The vector pass looks at the byte before each step.
-    NewlineRange(type, block, p, p + 16, out);
+    NewlineRange<Masks>(type, block, p, p + 16, out);
     p += 16;
-    if (type == 2) p = PairPass<2>(block, p, out);
-    if (type == 4) p = PairPass<4>(block, p, out);
-    if (type == kJoin) p = PairPass<kJoin>(block, p, out);
+    if (type == 2) p = PairPass<2, Masks>(block, p, out);
+    if (type == 4) p = PairPass<4, Masks>(block, p, out);
+    if (type == kJoin) p = PairPass<kJoin, Masks>(block, p, out);
   }
-  NewlineRange(type, block, p, block.end, out);
+  NewlineRange<Masks>(type, block, p, block.end, out);
+}
+
+ZOLT_WIDE_PATH void WideNewlineBlock(int type, bool* after_cr, const char* data, size_t size,
+                                     OutStream* out) {
+  NewlineBlock<WideMasks>(type, after_cr, data, size, out);
 }
 
 int RunNewlineBlocks(StreamPair* pair, int type) {
   bool after_cr = false;
+  const bool wide = Sys().WideVectors();
   ForEachBlock(pair, [&](const char* data, size_t size) {
-    NewlineBlock(type, &after_cr, data, size, &pair->output);
+    if (wide) {
+      WideNewlineBlock(type, &after_cr, data, size, &pair->output);
+    } else {
+      NewlineBlock<NarrowMasks>(type, &after_cr, data, size, &pair->output);
+    }
     return true;
   });
   return 0;

@@ -7,6 +7,8 @@
 
 #include "filters/filter_driver.h"
 #include "support/byte_masks.h"
+#include "support/platform.h"
+#include "support/wide_masks.h"
 
 namespace zolt {
 
@@ -76,10 +78,11 @@ void PassNewlines(const char* p, uint64_t newlines, Origin* origin) {
 // newline byte). Whole chunks of bytes are stored before each TAB and at
 // the end; the stores after them replace what is not kept. Returns where
 // the output ends.
+template <typename Masks>
 char* TabChunk(const char* p, size_t width, Origin* origin, char* o) {
   auto* bytes = reinterpret_cast<const unsigned char*>(p);
-  uint64_t tabs = EqualMask(bytes, kMaskChunk, '\t');
-  uint64_t newlines = EqualMask(bytes, kMaskChunk, '\n') | EqualMask(bytes, kMaskChunk, '\r');
+  uint64_t tabs = Masks::Equal(bytes, '\t');
+  uint64_t newlines = Masks::Equal(bytes, '\n') | Masks::Equal(bytes, '\r');
   const char* from = p;  // the next byte to write
   for (; tabs != 0; tabs &= tabs - 1) {
     int at = std::countr_zero(tabs);
@@ -120,6 +123,27 @@ void TabRest(const char* p, const char* end, size_t width, Origin* origin, OutSt
   if (end > copied) WriteBytes(out, copied, static_cast<size_t>(end - copied));
 }
 
+// The chunks of [p, end) with more than a chunk after them, written
+// straight into the output buffer; returns where they stopped.
+template <typename Masks>
+const char* TabChunks(const char* p, const char* end, size_t width, Origin* origin,
+                      OutStream* out) {
+  Origin at = *origin;  // kept apart from the bytes written
+  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+    // Each byte of a chunk gives at most 8, then a chunk is stored.
+    char* o = OutputRoom(out, 9 * kMaskChunk);
+    if (!o) break;
+    OutputDone(out, TabChunk<Masks>(p, width, &at, o));
+  }
+  *origin = at;
+  return p;
+}
+
+ZOLT_WIDE_PATH const char* WideTabChunks(const char* p, const char* end, size_t width,
+                                         Origin* origin, OutStream* out) {
+  return TabChunks<WideMasks>(p, end, width, origin, out);
+}
+
 }  // namespace
 
 // Chunks with more than a chunk after them are written straight into the
@@ -129,12 +153,8 @@ void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
   const char* end = data + size;
   Origin origin = {data, static_cast<size_t>(state->column)};
   const size_t width = static_cast<size_t>(state->width);
-  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
-    // Each byte of a chunk gives at most 8, then a chunk is stored.
-    char* o = OutputRoom(out, 9 * kMaskChunk);
-    if (!o) break;
-    OutputDone(out, TabChunk(p, width, &origin, o));
-  }
+  p = state->wide ? WideTabChunks(p, end, width, &origin, out)
+                  : TabChunks<NarrowMasks>(p, end, width, &origin, out);
   TabRest(p, end, width, &origin, out);
   state->column = static_cast<int>(ColumnAt(&origin, end, width));
 }
@@ -142,6 +162,7 @@ void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
 int ExpandTabs(StreamPair* pair, int width) {
   TabState state;
   state.width = width < 1 || width > 8 ? 8 : width;
+  state.wide = Sys().WideVectors();
   ForEachBlock(pair, [&](const char* data, size_t size) {
     TabBlock(&state, data, size, &pair->output);
     return true;

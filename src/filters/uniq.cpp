@@ -8,6 +8,7 @@
 #include "support/byte_masks.h"
 #include "support/messages.h"
 #include "support/platform.h"
+#include "support/wide_masks.h"
 
 namespace zolt {
 
@@ -99,12 +100,14 @@ bool SameLine(const char* a, const char* b, size_t size, bool fold) {
 // (`previous`, which ends as the last of them); the LFs are found 64 bytes
 // at a time. Runs of lines that stay are written straight from the block.
 // Returns where the last line ends.
+template <typename Masks>
 const char* WholeLines(bool fold, const char* p, const char* end, OutStream* out, Line* previous) {
   const char* unwritten = p;
   const char* start = p;  // of the line being read
   for (const char* chunk = p; chunk < end; chunk += kMaskChunk) {
     size_t n = std::min(kMaskChunk, static_cast<size_t>(end - chunk));
-    uint64_t lfs = EqualMask(reinterpret_cast<const unsigned char*>(chunk), n, '\n');
+    auto* bytes = reinterpret_cast<const unsigned char*>(chunk);
+    uint64_t lfs = n == kMaskChunk ? Masks::Equal(bytes, '\n') : EqualMask(bytes, n, '\n');
     for (; lfs != 0; lfs &= lfs - 1) {
       const char* next = chunk + std::countr_zero(lfs) + 1;
       Line line = {start, static_cast<size_t>(next - start)};
@@ -119,6 +122,11 @@ const char* WholeLines(bool fold, const char* p, const char* end, OutStream* out
   }
   if (start > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(start - unwritten));
   return start;
+}
+
+ZOLT_WIDE_PATH const char* WideWholeLines(bool fold, const char* p, const char* end, OutStream* out,
+                                          Line* previous) {
+  return WholeLines<WideMasks>(fold, p, end, out, previous);
 }
 
 // Stores `line` as the previous line. False (message printed) when memory
@@ -138,6 +146,7 @@ UniqState::~UniqState() {
 
 bool UniqStart(UniqState* state, bool fold) {
   state->fold = fold;
+  state->wide = Sys().WideVectors();
   return Reserve(state, kFirstLineCapacity);
 }
 
@@ -154,7 +163,8 @@ bool UniqBlock(UniqState* state, const char* data, size_t size, OutStream* out) 
     p = stop;
   }
   Line previous = {state->line, state->length};
-  p = WholeLines(state->fold, p, end, out, &previous);
+  p = state->wide ? WideWholeLines(state->fold, p, end, out, &previous)
+                  : WholeLines<NarrowMasks>(state->fold, p, end, out, &previous);
   if (previous.text != state->line && !StoreLine(state, previous)) return false;
   // A line that the next block ends.
   return p == end || TakeBytes(state, p, static_cast<size_t>(end - p), out);

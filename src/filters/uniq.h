@@ -30,6 +30,7 @@ struct UniqState {
   size_t length = 0;     // length of the previous line
   size_t seen = 0;       // bytes of the current line read so far
   bool differs = false;  // the current line is known to differ
+  bool wide = false;     // 32-byte vectors (Platform::WideVectors)
 };
 
 // Allocates the line buffer of a new state; false (message printed) when

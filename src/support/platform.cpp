@@ -1,5 +1,7 @@
 #include "support/platform.h"
 
+#include "support/wide_masks.h"
+
 namespace zolt {
 
 namespace {
@@ -16,6 +18,14 @@ int64_t Platform::Peek(int, void*, size_t, uint64_t) {
 
 bool Platform::CanRead(int) {
   return true;
+}
+
+bool Platform::WideVectors() {
+#if ZOLT_WIDE_VECTORS
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
 }
 
 Platform& Sys() {

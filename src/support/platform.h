@@ -174,6 +174,10 @@ class Platform {
 
   // True when messages should be written as UTF-8 rather than Shift-JIS.
   virtual bool MessagesInUtf8() = 0;
+
+  // True when the filters may take their 32-byte vector paths (the
+  // processor has AVX2); otherwise they take the 16-byte ones.
+  virtual bool WideVectors();
 };
 
 // The platform in use: the system's own unless a test installed another.

@@ -225,10 +225,11 @@ std::string Reference(const std::string& sw, const std::string& in) {
 }
 
 FilterRun RunFilterJob(const std::string& sw, const std::string& input,
-                       const std::vector<size_t>& reads, size_t allocation_budget) {
+                       const std::vector<size_t>& reads, size_t allocation_budget, bool narrow) {
   FakePlatform fake;
   fake.read_sizes = reads;
   fake.allocation_budget = allocation_budget;
+  fake.narrow_vectors = narrow;
   StreamPair pair;
   AttachInput(&pair.input, fake.AddInput(input), true);
   int out = fake.AddOutput();

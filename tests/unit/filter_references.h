@@ -28,8 +28,9 @@ struct FilterRun {
 
 // Runs the job of switch `sw` on `input`, delivered in reads of the sizes in
 // `reads` (cycled; empty means whole blocks), with `allocation_budget`
-// bytes allocatable.
+// bytes allocatable; `narrow` keeps the filters off their 32-byte vectors.
 FilterRun RunFilterJob(const std::string& sw, const std::string& input,
-                       const std::vector<size_t>& reads = {}, size_t allocation_budget = SIZE_MAX);
+                       const std::vector<size_t>& reads = {}, size_t allocation_budget = SIZE_MAX,
+                       bool narrow = false);
 
 }  // namespace zolt::testing
