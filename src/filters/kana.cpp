@@ -82,7 +82,8 @@ constexpr Converted Convert(unsigned char k, unsigned mark) {
 constexpr auto kConverted = [] {
   std::array<std::array<Converted, 3>, std::size(kTable)> table{};
   for (unsigned i = 0; i < table.size(); ++i) {
-    for (unsigned mark = 0; mark < 3; ++mark) table[i][mark] = Convert(0xA1 + i, mark);
+    for (unsigned mark = 0; mark < 3; ++mark)
+      table[i][mark] = Convert(static_cast<unsigned char>(0xA1 + i), mark);
   }
   return table;
 }();

@@ -97,13 +97,14 @@ constexpr CodePair kCp932[] = {
 // Decodes one UTF-8 sequence at `s[*i]`, advancing *i; 0xFFFFFFFF on error.
 char32_t DecodeUtf8(const std::string& s, size_t* i) {
   unsigned char c = static_cast<unsigned char>(s[*i]);
-  int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+  size_t extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
   char32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
   if (extra > 0 && *i + extra >= s.size()) {
     *i = s.size();
     return 0xFFFFFFFF;
   }
-  for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[*i + k]) & 0x3F);
+  for (size_t k = 1; k <= extra; ++k)
+    cp = (cp << 6) | (static_cast<unsigned char>(s[*i + k]) & 0x3F);
   *i += 1 + extra;
   return cp;
 }
