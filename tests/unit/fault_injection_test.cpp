@@ -90,7 +90,9 @@ TEST(FaultInjection, MemoryRunningOutAnywhereEndsTheJobWithItsMessage) {
                                                 {"-L", "out"},
                                                 {"-S1", "in"},
                                                 {"-S9L", "in"},
-                                                {"-S1L", "-#^line 3", "in"}};
+                                                {"-S1L", "-#^line 3", "in"},
+                                                {"-Eu", "in", "out"},
+                                                {"-Es+", "in", "out"}};
   for (const std::string& sw : testing::kFilterSwitches)
     jobs.push_back(sw.empty() ? std::vector<std::string>{"in", "out"}
                               : std::vector<std::string>{sw, "in", "out"});
