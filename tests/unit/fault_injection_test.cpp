@@ -86,13 +86,9 @@ TEST(FaultInjection, FiltersReportEveryFailureWithStatus1) {
 // the memory message and status 1, an existing output as it was, or gives
 // the bytes of a run without failures.
 TEST(FaultInjection, MemoryRunningOutAnywhereEndsTheJobWithItsMessage) {
-  std::vector<std::vector<std::string>> jobs = {{"-M", "in", "b", "-oout"},
-                                                {"-L", "out"},
-                                                {"-S1", "in"},
-                                                {"-S9L", "in"},
-                                                {"-S1L", "-#^line 3", "in"},
-                                                {"-Eu", "in", "out"},
-                                                {"-Es+", "in", "out"}};
+  std::vector<std::vector<std::string>> jobs = {
+      {"-M", "in", "b", "-oout"},  {"-L", "out"},        {"-S1", "in"},        {"-S9L", "in"},
+      {"-S1L", "-#^line 3", "in"}, {"-Eu", "in", "out"}, {"-Es+", "in", "out"}};
   for (const std::string& sw : testing::kFilterSwitches)
     jobs.push_back(sw.empty() ? std::vector<std::string>{"in", "out"}
                               : std::vector<std::string>{sw, "in", "out"});
