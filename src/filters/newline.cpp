@@ -16,19 +16,19 @@ namespace zolt {
 
 namespace {
 
-// Writes the bytes of newline type 1 (CR LF), 2 (LF) or 4 (CR).
-void PutNewline(int type, OutStream* out) {
+// Writes the bytes of a newline in the form `type` (nothing for kNone).
+void PutNewline(Newline type, OutStream* out) {
   switch (type) {
-    case 1:
+    case Newline::kCrLf:
       WriteBytes(out, "\r\n", 2);
       break;
-    case 2:
+    case Newline::kLf:
       WriteByte(out, '\n');
       break;
-    case 4:
+    case Newline::kCr:
       WriteByte(out, '\r');
       break;
-    default:
+    case Newline::kNone:
       break;
   }
 }
@@ -51,23 +51,20 @@ struct Block {
   const char* end;
 };
 
-// `type` is a newline type (1, 2 or 4) or kJoin.
-constexpr int kJoin = 0;
-
 // Newline rewriting over [p, to) of `block`, looking at the bytes next to
 // each CR and LF wherever they lie in the block. Each CR or LF byte is kept
 // (left in the run of bytes copied as they are), dropped, or replaced by a
 // newline; a run is written in one piece when a byte in it must change.
-void NewlineRange(int type, Block block, const char* p, const char* to, OutStream* out) {
+void NewlineRange(Newline type, Block block, const char* p, const char* to, OutStream* out) {
   const char* copied = p;
-  const bool want_cr = type != 4;
-  const bool want_lf = type != 2;
+  const bool want_cr = type != Newline::kCr;
+  const bool want_lf = type != Newline::kLf;
   while (p < to) {
     size_t n = std::min(kMaskChunk, static_cast<size_t>(to - p));
     auto* bytes = reinterpret_cast<const unsigned char*>(p);
     uint64_t crs = want_cr ? EqualMask(bytes, n, '\r') : 0;
     uint64_t lfs = want_lf ? EqualMask(bytes, n, '\n') : 0;
-    if (type == 1 && n == kMaskChunk) {
+    if (type == Newline::kCrLf && n == kMaskChunk) {
       // Text already in CR LF pairs keeps every byte: a chunk whose LFs are
       // exactly the bytes after its CRs (and whose last CR, if any, has its
       // LF in this block) needs no look at each newline.
@@ -86,21 +83,21 @@ void NewlineRange(int type, Block block, const char* p, const char* to, OutStrea
       if (*q == '\r') {
         bool lf_next = q + 1 < block.end && q[1] == '\n';
         // -Cu drops the CR of a pair, -Cd keeps the pair, joining drops it.
-        keep = type == 1 && lf_next;
-        if (type == 2 && lf_next) {
+        keep = type == Newline::kCrLf && lf_next;
+        if (type == Newline::kLf && lf_next) {
           if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
           copied = q + 1;
           continue;
         }
       } else {
         bool cr_before = q > block.data && q[-1] == '\r';
-        keep = cr_before ? type == 1 : type == kJoin;
+        keep = cr_before ? type == Newline::kCrLf : type == Newline::kNone;
       }
       if (keep) continue;
       if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
       copied = q + 1;
       bool cr = *q == '\r';
-      if (type == kJoin) {
+      if (type == Newline::kNone) {
         // A CR goes; an LF after a CR goes with it.
       } else if (cr || !(q > block.data && q[-1] == '\r')) {
         PutNewline(type, out);
@@ -111,27 +108,27 @@ void NewlineRange(int type, Block block, const char* p, const char* to, OutStrea
   if (to > copied) WriteBytes(out, copied, static_cast<size_t>(to - copied));
 }
 
-// One step of the vector pass for type 2, type 4 or kJoin: the 16 bytes at
+// One step of the vector pass for kLf, kCr or kNone: the 16 bytes at
 // p (p[-1] to p[31] must be readable) are stored at o (32 bytes of room)
 // without the bytes the type drops: the CR of each CR LF pair for LF
 // newlines, the LF of each pair for CR newlines, every CR and the LF of
 // each pair when joining. Returns the bytes written, or -1 (nothing
 // stored) when the bytes need NewlineRange: a byte to replace, or dropped
 // bytes that are not one run.
-template <int kType>
+template <Newline kType>
 int PairStep(const char* p, char* o) {
   auto* bytes = reinterpret_cast<const unsigned char*>(p);
   uint32_t crs = EqualMask16(bytes, '\r');
   uint32_t drop;
   uint32_t replace;
-  if (kType == 2) {
+  if (kType == Newline::kLf) {
     uint32_t lf_next = EqualMask16(bytes + 1, '\n');
     drop = crs & lf_next;
     replace = crs & ~lf_next;
   } else {
     uint32_t lf_after_cr = EqualMask16(bytes, '\n') & EqualMask16(bytes - 1, '\r');
-    drop = kType == 4 ? lf_after_cr : crs | lf_after_cr;
-    replace = kType == 4 ? EqualMask16(bytes, '\n') & ~lf_after_cr : 0;
+    drop = kType == Newline::kCr ? lf_after_cr : crs | lf_after_cr;
+    replace = kType == Newline::kCr ? EqualMask16(bytes, '\n') & ~lf_after_cr : 0;
   }
   // The dropped bytes run from `at` (16: none), `count` of them.
   int at = std::countr_zero(drop | 0x10000);
@@ -146,7 +143,7 @@ int PairStep(const char* p, char* o) {
 
 // Vector steps from p to `stop` while they can be taken, storing from *o
 // on; returns where they stopped.
-template <int kType>
+template <Newline kType>
 const char* PairSteps(const char* p, const char* stop, char** o) {
   char* at = *o;
   for (; p < stop; p += 16) {
@@ -162,11 +159,11 @@ const char* PairSteps(const char* p, const char* stop, char** o) {
 // room in the output.
 constexpr size_t kStretch = 4096;
 
-// The vector pass over text in CR LF pairs (types 2, 4 and kJoin): from p
+// The vector pass over text in CR LF pairs (kLf, kCr and kNone): from p
 // (after the block's first byte) to 32 bytes before the block's end, 16
 // bytes a step stored straight into the output buffer; steps that hold
 // something else go through NewlineRange. Returns where it stopped.
-template <int kType>
+template <Newline kType>
 const char* PairPass(Block block, const char* p, OutStream* out) {
   while (block.end - p >= 32 + 16) {
     const char* stop = p + std::min<size_t>(kStretch, static_cast<size_t>(block.end - p) - 32);
@@ -188,7 +185,7 @@ const char* PairPass(Block block, const char* p, OutStream* out) {
 
 // Newline rewriting over one block. `after_cr` says whether the previous
 // block ended with a CR, and is updated for the next one.
-void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutStream* out) {
+void NewlineBlock(Newline type, bool* after_cr, const char* data, size_t size, OutStream* out) {
   if (size == 0) return;
   Block block = {data, data + size};
   const char* p = data;
@@ -196,18 +193,18 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
   // (or, joining, the pair goes).
   if (*after_cr && *p == '\n') ++p;
   *after_cr = block.end[-1] == '\r';
-  if (type != 1 && block.end - p > 16) {
+  if (type != Newline::kCrLf && block.end - p > 16) {
     // The vector pass looks at the byte before each step.
     NewlineRange(type, block, p, p + 16, out);
     p += 16;
-    if (type == 2) p = PairPass<2>(block, p, out);
-    if (type == 4) p = PairPass<4>(block, p, out);
-    if (type == kJoin) p = PairPass<kJoin>(block, p, out);
+    if (type == Newline::kLf) p = PairPass<Newline::kLf>(block, p, out);
+    if (type == Newline::kCr) p = PairPass<Newline::kCr>(block, p, out);
+    if (type == Newline::kNone) p = PairPass<Newline::kNone>(block, p, out);
   }
   NewlineRange(type, block, p, block.end, out);
 }
 
-int RunNewlineBlocks(StreamPair* pair, int type) {
+int RunNewlineBlocks(StreamPair* pair, Newline type) {
   bool after_cr = false;
   ForEachBlock(pair, [&](const char* data, size_t size) {
     NewlineBlock(type, &after_cr, data, size, &pair->output);
@@ -223,11 +220,11 @@ int CopyUnchanged(StreamPair* pair) {
 }
 
 int ConvertNewlines(StreamPair* pair, Newline newline) {
-  return RunNewlineBlocks(pair, newline == Newline::kCrLf ? 1 : newline == Newline::kLf ? 2 : 4);
+  return RunNewlineBlocks(pair, newline);
 }
 
 int JoinLines(StreamPair* pair) {
-  return RunNewlineBlocks(pair, kJoin);
+  return RunNewlineBlocks(pair, Newline::kNone);
 }
 
 }  // namespace zolt

@@ -10,11 +10,13 @@ enum class Newline {
   kCrLf,  // 0x0D 0x0A
   kLf,    // 0x0A
   kCr,    // 0x0D
+  kNone,  // joining: every CR goes, and an LF directly after a CR with it
 };
 
 // Copies the input unchanged, in whole blocks.
 int CopyUnchanged(StreamPair* pair);
-// Rewrites every newline (CR LF, lone CR, lone LF) in the form `newline`.
+// Rewrites every newline (CR LF, lone CR, lone LF) in the form `newline`
+// (kNone: as JoinLines).
 int ConvertNewlines(StreamPair* pair, Newline newline);
 // Deletes every CR; an LF is kept unless it directly follows a CR.
 int JoinLines(StreamPair* pair);
