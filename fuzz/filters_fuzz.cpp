@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (cut % 4 >= 2) reads = {1 + cut / 4 % 7, 1 + cut / 32, 2 + cut % 5};
   std::string input(reinterpret_cast<const char*>(data + 2), size - 2);
   FilterRun run = RunFilterJob(sw, input, reads);
-  Require(run.result == 0 && run.closed, "the job succeeds");
+  Require(run.result == zolt::JobResult::kDone && run.closed, "the job succeeds");
   Require(run.out == Reference(sw, input), "the output is the reference's");
   Require(run.blocks_left == 0, "every block allocated is released");
   return 0;

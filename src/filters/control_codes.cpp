@@ -39,13 +39,13 @@ void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutS
   if (end > copied) WriteBytes(out, copied, static_cast<size_t>(end - copied));
 }
 
-int DeleteControlCodes(StreamPair* pair) {
+JobResult DeleteControlCodes(StreamPair* pair) {
   ControlState state;
   ForEachBlock(pair, [&](const char* data, size_t size) {
     DeleteControlBlock(&state, data, size, &pair->output);
     return true;
   });
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace zolt

@@ -224,14 +224,14 @@ void KanaFinish(KanaState* state, OutStream* out) {
   state->kana = 0;
 }
 
-int WidenKana(StreamPair* pair) {
+JobResult WidenKana(StreamPair* pair) {
   KanaState state;
   ForEachBlock(pair, [&](const char* data, size_t size) {
     KanaBlock(&state, data, size, &pair->output);
     return true;
   });
   KanaFinish(&state, &pair->output);
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace zolt

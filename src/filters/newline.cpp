@@ -38,11 +38,11 @@ void PutNewline(Newline type, OutStream* out) {
 // blocks from the input stream's buffer to the output, which reports the
 // errors. The work buffer is taken as the job requires, but the data never
 // passes through it.
-int PlainCopy(StreamPair* pair) {
+JobResult PlainCopy(StreamPair* pair) {
   WorkBuffer work;
-  if (!work.Allocate()) return -1;
+  if (!work.Allocate()) return JobResult::kFailed;
   CopyStream(&pair->input, &pair->output, true);
-  return 0;
+  return JobResult::kDone;
 }
 
 // A block of input: the bytes around a range that its rules may look at.
@@ -204,26 +204,26 @@ void NewlineBlock(Newline type, bool* after_cr, const char* data, size_t size, O
   NewlineRange(type, block, p, block.end, out);
 }
 
-int RunNewlineBlocks(StreamPair* pair, Newline type) {
+JobResult RunNewlineBlocks(StreamPair* pair, Newline type) {
   bool after_cr = false;
   ForEachBlock(pair, [&](const char* data, size_t size) {
     NewlineBlock(type, &after_cr, data, size, &pair->output);
     return true;
   });
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace
 
-int CopyUnchanged(StreamPair* pair) {
+JobResult CopyUnchanged(StreamPair* pair) {
   return PlainCopy(pair);
 }
 
-int ConvertNewlines(StreamPair* pair, Newline newline) {
+JobResult ConvertNewlines(StreamPair* pair, Newline newline) {
   return RunNewlineBlocks(pair, newline);
 }
 
-int JoinLines(StreamPair* pair) {
+JobResult JoinLines(StreamPair* pair) {
   return RunNewlineBlocks(pair, Newline::kNone);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -14,11 +15,11 @@ enum class Newline {
 };
 
 // Copies the input unchanged, in whole blocks.
-int CopyUnchanged(StreamPair* pair);
+JobResult CopyUnchanged(StreamPair* pair);
 // Rewrites every newline (CR LF, lone CR, lone LF) in the form `newline`
 // (kNone: as JoinLines).
-int ConvertNewlines(StreamPair* pair, Newline newline);
+JobResult ConvertNewlines(StreamPair* pair, Newline newline);
 // Deletes every CR; an LF is kept unless it directly follows a CR.
-int JoinLines(StreamPair* pair);
+JobResult JoinLines(StreamPair* pair);
 
 }  // namespace zolt

@@ -22,7 +22,7 @@
 
 namespace zolt {
 
-int RunFilter(const Command& command, StreamPair* pair) {
+JobResult RunFilter(const Command& command, StreamPair* pair) {
   switch (command.job) {
     case Job::kNewlines:
       return ConvertNewlines(pair, command.newline);
@@ -69,9 +69,9 @@ int RunFilterJob(const Command& command, int files, char** names) {
     }
     return 1;
   }
-  int result = RunFilter(command, &pair);
+  JobResult result = RunFilter(command, &pair);
   // A filter that failed before writing leaves an existing output alone.
-  if (result != 0) AbandonUnstarted(&pair.output);
+  if (result == JobResult::kFailed) AbandonUnstarted(&pair.output);
   // A read error ends the input early: what was written is not all of it.
   bool read_failed = pair.input.error;
   std::string input_name = pair.redirected ? TextBytes(Text::kStdinName) : names[0];
@@ -79,7 +79,7 @@ int RunFilterJob(const Command& command, int files, char** names) {
   if (read_failed) PrintMessage(Text::kReadFailed, input_name);
   if (!written) PrintMessage(Text::kWriteFailed, pair.output.name);
   // A filter that failed (a memory shortage) has left its output short.
-  return result == 0 && written && !read_failed ? 0 : 1;
+  return result == JobResult::kDone && written && !read_failed ? 0 : 1;
 }
 
 // ZoltMain once the standard descriptors are safe.
@@ -106,8 +106,8 @@ int RunCommandLine(int argc, char** argv) {
     return 1;
   }
 
-  if (command.job == Job::kSplit) return Split(command.split, args - 1, argv + 2) == -1 ? 1 : 0;
-  if (command.job == Job::kMerge) return Merge(args, argv + 1) == -1 ? 1 : 0;
+  if (command.job == Job::kSplit) return ExitStatus(Split(command.split, args - 1, argv + 2));
+  if (command.job == Job::kMerge) return ExitStatus(Merge(args, argv + 1));
 
   int files = command.has_switch ? args - 1 : args;
   return RunFilterJob(command, files, command.has_switch ? argv + 2 : argv + 1);

@@ -35,7 +35,7 @@ BindResult BindStreams(int count, char** names, StreamPair* pair) {
   // Standard input is taken over only when it is the input.
   if (count < 2) {
     if (!Sys().IsCharDevice(kStdin) && !Sys().CanRead(kStdin)) return BindResult::kUnreadable;
-    pair->redirected = OpenRedirectedInput(&pair->input) ? 1 : 0;
+    pair->redirected = OpenRedirectedInput(&pair->input);
   }
   if (count == 0) {
     if (!pair->redirected) return BindResult::kMissing;

@@ -95,20 +95,20 @@ bool FinishOutput(const MergeScan& scan, MergeCopy* copy) {
 
 }  // namespace
 
-int RunMerge(const MergeScan& scan) {
+JobResult RunMerge(const MergeScan& scan) {
   if (const FoundInput* clash = FindOutputAmongInputs(scan)) {
     PrintMessage(Text::kSameFile, clash->name);
-    return -1;
+    return JobResult::kFailed;
   }
-  if (!CheckTotalAndInputs(scan)) return -1;
+  if (!CheckTotalAndInputs(scan)) return JobResult::kFailed;
   WorkBuffer work;
-  if (!work.Allocate()) return -1;
+  if (!work.Allocate()) return JobResult::kFailed;
   MergeCopy copy;
-  if (!BindMergeOutput(scan, work, &copy)) return -1;
+  if (!BindMergeOutput(scan, work, &copy)) return JobResult::kFailed;
   CopySources(scan, &copy);
   bool written = FinishOutput(scan, &copy);
   Sys().SetBinaryMode(kStdout, false);
-  return written && !copy.input_failed && scan.missing == 0 ? 0 : -1;
+  return written && !copy.input_failed && scan.missing == 0 ? JobResult::kDone : JobResult::kFailed;
 }
 
 }  // namespace zolt

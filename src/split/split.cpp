@@ -170,10 +170,11 @@ bool RunSplit(const SplitOptions& options, SplitJob* job) {
 
 }  // namespace
 
-int Split(const SplitOptions& options, int argc, char** argv) {
+JobResult Split(const SplitOptions& options, int argc, char** argv) {
   SplitJob job;
-  if (!ParseArguments(options, argc, argv, &job) || !CheckRun(options, &job)) return -1;
-  return RunSplit(options, &job) ? 0 : -1;
+  if (!ParseArguments(options, argc, argv, &job) || !CheckRun(options, &job))
+    return JobResult::kFailed;
+  return RunSplit(options, &job) ? JobResult::kDone : JobResult::kFailed;
 }
 
 }  // namespace zolt
