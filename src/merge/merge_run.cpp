@@ -30,13 +30,13 @@ bool CheckTotalAndInputs(const MergeScan& scan) {
   PrintFormat(Text::kTotalMergeSize, total);
   // Standard output is checked where it goes: a file's own file system, and
   // none for a pipe or a device.
-  int space = 0;
+  DiskSpace space = DiskSpace::kEnough;
   if (!scan.output.empty())
     space = CheckDiskSpace(scan.total, scan.output.c_str());
   else if (Sys().IdentifyDescriptor(kStdout).regular)
     space = CheckDiskSpaceOf(scan.total, kStdout);
-  if (space != 0) {
-    if (space == -1) PrintMessage(Text::kMergeNoSpace);
+  if (space != DiskSpace::kEnough) {
+    if (space == DiskSpace::kShort) PrintMessage(Text::kMergeNoSpace);
     return false;
   }
   if (!scan.wildcard_found && scan.list_count == 0 && scan.file_count < 2) {

@@ -118,9 +118,9 @@ bool CheckRun(const SplitOptions& options, SplitJob* job) {
     }
     last = static_cast<int64_t>(full);
   }
-  int space = CheckDiskSpace(job->size, job->outdir);
-  if (space == -1) PrintMessage(Text::kSplitNoSpace);
-  if (space != 0) return false;
+  DiskSpace space = CheckDiskSpace(job->size, job->outdir);
+  if (space == DiskSpace::kShort) PrintMessage(Text::kSplitNoSpace);
+  if (space != DiskSpace::kEnough) return false;
   if (job->outdir && !CheckOutputDir(job->outdir, &job->run.prefix)) {
     PrintMessage(Text::kDirectoryNotFound, job->outdir);
     return false;
