@@ -41,7 +41,7 @@ void PutNewline(Newline type, OutStream* out) {
 JobResult PlainCopy(StreamPair* pair) {
   WorkBuffer work;
   if (!work.Allocate()) return JobResult::kFailed;
-  CopyStream(&pair->input, &pair->output, true);
+  CopyStream(&pair->input, &pair->output, CopyBy::kSystem);
   return JobResult::kDone;
 }
 

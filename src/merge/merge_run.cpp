@@ -107,7 +107,7 @@ JobResult RunMerge(const MergeScan& scan) {
   if (!BindMergeOutput(scan, work, &copy)) return JobResult::kFailed;
   CopySources(scan, &copy);
   bool written = FinishOutput(scan, &copy);
-  Sys().SetBinaryMode(kStdout, false);
+  Sys().SetStreamMode(kStdout, StreamMode::kText);
   return written && !copy.input_failed && scan.missing == 0 ? JobResult::kDone : JobResult::kFailed;
 }
 

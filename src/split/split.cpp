@@ -25,7 +25,7 @@ struct SplitJob {
   SplitJob(const SplitJob&) = delete;
   SplitJob& operator=(const SplitJob&) = delete;
   ~SplitJob() {
-    if (redirected) Sys().SetBinaryMode(kStdin, false);
+    if (redirected) Sys().SetStreamMode(kStdin, StreamMode::kText);
   }
 
   InStream input;
