@@ -5,13 +5,12 @@
 namespace zolt {
 
 void PrintBanner() {
-  PrintFormat(Text::kBanner, TextBytes(Text::kVersion).c_str(),
-              TextBytes(Text::kMakerNotice).c_str());
+  PrintFilled<Text::kBanner>(TextBytes(Text::kVersion), TextBytes(Text::kMakerNotice));
 }
 
 void PrintUsage() {
-  const char* name = TextBytes(Text::kShortName).c_str();
-  PrintFormat(Text::kUsage, name, name, name, name);
+  const std::string& name = TextBytes(Text::kShortName);
+  PrintFilled<Text::kUsage>(name, name, name, name);
 }
 
 }  // namespace zolt

@@ -19,7 +19,7 @@ bool CopyInput(InStream* in, bool in_file, MergeCopy* copy, const std::string& n
   if (copy->show_names) PrintRaw(name);
   // Between regular files the system copies the data itself.
   CopyBy how = in_file && copy->out_id.valid ? CopyBy::kSystem : CopyBy::kBuffer;
-  unsigned long long count = CopyStream(in, &copy->out, how);
+  uint64_t count = CopyStream(in, &copy->out, how);
   if (copy->out.failed || in->error) {
     // The progress line is left unfinished; the failure is reported on a
     // line of its own.
@@ -28,7 +28,7 @@ bool CopyInput(InStream* in, bool in_file, MergeCopy* copy, const std::string& n
     LeaveOut(copy, Text::kReadFailed, name);
     return true;
   }
-  PrintFormat(Text::kBytesOk, count);
+  PrintFilled<Text::kBytesOk>(Decimal(count));
   NoteWriteTime(&copy->write_time, name);
   return true;
 }

@@ -27,7 +27,7 @@ const FoundInput* FindOutputAmongInputs(const MergeScan& scan) {
 bool CheckTotalAndInputs(const MergeScan& scan) {
   char total[32];
   CommaFormat(scan.total, total, sizeof total);
-  PrintFormat(Text::kTotalMergeSize, total);
+  PrintFilled<Text::kTotalMergeSize>(total);
   // Standard output is checked where it goes: a file's own file system, and
   // none for a pipe or a device.
   DiskSpace space = DiskSpace::kEnough;
@@ -55,8 +55,8 @@ bool BindMergeOutput(const MergeScan& scan, const WorkBuffer& work, MergeCopy* c
     copy->show_names = !copy->out.unbuffered;
   } else if (OpenOutput(&copy->out, scan.output,
                         scan.append ? OpenMode::kAppend : OpenMode::kWrite)) {
-    PrintFormat(Text::kMergingTo, scan.output.c_str());
-    PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
+    PrintFilled<Text::kMergingTo>(scan.output);
+    PrintFilled<Text::kBufferSize>(Decimal(work.size()));
   } else {
     PrintMessage(Text::kCannotOpen, scan.output);
     if (scan.wildcard_found) PrintMessage(Text::kListFailed);

@@ -140,10 +140,10 @@ bool CheckRun(const SplitOptions& options, SplitJob* job) {
 bool RunSplit(const SplitOptions& options, SplitJob* job) {
   WorkBuffer work;
   if (!work.Allocate()) return false;
-  PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
+  PrintFilled<Text::kBufferSize>(Decimal(work.size()));
   char grouped[32];
   CommaFormat(job->size, grouped, sizeof grouped);
-  PrintFormat(Text::kSplitting, job->input_name.c_str(), grouped);
+  PrintFilled<Text::kSplitting>(job->input_name, grouped);
   if (job->redirected) {
     FileTime now = Sys().Now();
     job->run.times = FileTimes{now, now, now};

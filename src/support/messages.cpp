@@ -1,9 +1,5 @@
 #include "support/messages.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <vector>
-
 #include "support/platform.h"
 
 namespace zolt {
@@ -21,20 +17,22 @@ void PrintMessage(Text fixed, const std::string& variable) {
   PrintRaw(line);
 }
 
-void PrintFormat(Text format, ...) {
-  const std::string& pattern = TextBytes(format);
-  va_list args;
-  va_start(args, format);
-  va_list again;
-  va_copy(again, args);
-  int length = std::vsnprintf(nullptr, 0, pattern.c_str(), args);
-  va_end(args);
-  if (length > 0) {
-    std::vector<char> text(static_cast<size_t>(length) + 1);
-    std::vsnprintf(text.data(), text.size(), pattern.c_str(), again);
-    PrintRaw(std::string(text.data(), static_cast<size_t>(length)));
+std::string FillText(const std::string& text, std::initializer_list<std::string_view> values) {
+  std::string filled;
+  size_t from = 0;
+  for (std::string_view value : values) {
+    size_t at = text.find("%s", from);
+    if (at == std::string::npos) break;
+    filled.append(text, from, at - from);
+    filled += value;
+    from = at + 2;
   }
-  va_end(again);
+  filled.append(text, from);
+  return filled;
+}
+
+std::string Decimal(uint64_t value) {
+  return std::to_string(value);
 }
 
 }  // namespace zolt
