@@ -53,8 +53,9 @@ void ReportMemoryShortage() {
 
 namespace {
 
-// Runs the filter job over the streams bound from the file arguments.
-int RunFilterJob(const Command& command, int files, char** names) {
+// Runs the filter job over the streams bound from the file arguments and
+// reports what failed on them: binding, reading the input, writing the output.
+JobResult RunFilterJob(const Command& command, int files, char** names) {
   StreamPair pair;
   BindResult bound = BindStreams(files, names, &pair);
   if (bound != BindResult::kBound) {
@@ -67,7 +68,7 @@ int RunFilterJob(const Command& command, int files, char** names) {
       PrintMessage(Text::kSpecifyFiles);
       PrintMessage(Text::kUsageHint);
     }
-    return 1;
+    return JobResult::kFailed;
   }
   JobResult result = RunFilter(command, &pair);
   // A filter that failed before writing leaves an existing output alone.
@@ -79,7 +80,8 @@ int RunFilterJob(const Command& command, int files, char** names) {
   if (read_failed) PrintMessage(Text::kReadFailed, input_name);
   if (!written) PrintMessage(Text::kWriteFailed, pair.output.name);
   // A filter that failed (a memory shortage) has left its output short.
-  return result == JobResult::kDone && written && !read_failed ? 0 : 1;
+  bool done = result == JobResult::kDone && written && !read_failed;
+  return done ? JobResult::kDone : JobResult::kFailed;
 }
 
 // ZoltMain once the standard descriptors are safe.
@@ -110,7 +112,7 @@ int RunCommandLine(int argc, char** argv) {
   if (command.job == Job::kMerge) return ExitStatus(Merge(args, argv + 1));
 
   int files = command.has_switch ? args - 1 : args;
-  return RunFilterJob(command, files, command.has_switch ? argv + 2 : argv + 1);
+  return ExitStatus(RunFilterJob(command, files, command.has_switch ? argv + 2 : argv + 1));
 }
 
 }  // namespace
