@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data + 2), size - 2);
   bool narrow = data[0] / kFilterSwitches.size() % 2 == 1;
   FilterRun run = RunFilterJob(sw, input, reads, SIZE_MAX, narrow);
-  Require(run.result == 0 && run.closed, "the job succeeds");
+  Require(run.result == zolt::JobResult::kDone && run.closed, "the job succeeds");
   Require(run.out == Reference(sw, input), "the output is the reference's");
   Require(run.blocks_left == 0, "every block allocated is released");
   return 0;

@@ -61,14 +61,14 @@ void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutS
   }
 }
 
-int DeleteControlCodes(StreamPair* pair) {
+JobResult DeleteControlCodes(StreamPair* pair) {
   ControlState state;
   state.wide = Sys().WideVectors();
   ForEachBlock(pair, [&](const char* data, size_t size) {
     DeleteControlBlock(&state, data, size, &pair->output);
     return true;
   });
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace zolt

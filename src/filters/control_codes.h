@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -19,6 +20,6 @@ void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutS
 
 // Copies the input without control codes (0x00-0x1F and 0x7F), keeping
 // TAB, every LF and the CR of each CR LF pair.
-int DeleteControlCodes(StreamPair* pair);
+JobResult DeleteControlCodes(StreamPair* pair);
 
 }  // namespace zolt

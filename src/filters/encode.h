@@ -5,6 +5,7 @@
 #pragma once
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -12,12 +13,12 @@ namespace zolt {
 // unconvertible unit (a lone byte, or a lead byte and its trail-range byte)
 // stops the job with the message line, or with `replace` becomes U+FFFD.
 // 0, or -1 when it stopped.
-int EncodeToUtf8(StreamPair* pair, bool replace);
+JobResult EncodeToUtf8(StreamPair* pair, bool replace);
 
 // Converts UTF-8 input to code page 932, skipping one byte-order mark at the
 // start. An ill-formed sequence or a character without a code stops the job
 // with the message line, or with `replace` each maximal ill-formed part and
 // each such character becomes 0x81 0xAC. 0, or -1 when it stopped.
-int EncodeToCp932(StreamPair* pair, bool replace);
+JobResult EncodeToCp932(StreamPair* pair, bool replace);
 
 }  // namespace zolt

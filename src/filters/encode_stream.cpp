@@ -49,9 +49,9 @@ void PassBlock(EncodeTally* tally, const char* block, size_t size) {
   tally->offset += size;
 }
 
-int FinishTally(const EncodeTally& tally, bool stopped) {
-  if (tally.replaced > 0) PrintMessage(Text::kReplaced, std::to_string(tally.replaced));
-  return stopped ? -1 : 0;
+JobResult FinishTally(const EncodeTally& tally, bool stopped) {
+  if (tally.replaced > 0) PrintMessage(Text::kReplaced, Decimal(tally.replaced));
+  return stopped ? JobResult::kFailed : JobResult::kDone;
 }
 
 }  // namespace zolt

@@ -13,6 +13,7 @@
 #include "filters/encode_table.h"
 #include "filters/filter_driver.h"
 #include "support/byte_masks.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -33,7 +34,7 @@ bool Unconvertible(EncodeTally* tally, const char* block, int64_t at);
 // Moves the tally past a block of `size` bytes.
 void PassBlock(EncodeTally* tally, const char* block, size_t size);
 // Prints the count of replaced units, if any; returns the job's result.
-int FinishTally(const EncodeTally& tally, bool stopped);
+JobResult FinishTally(const EncodeTally& tally, bool stopped);
 
 // Copies the ASCII bytes at the start of p[0..63] to o, advancing both past
 // them; 64 bytes are read and stored. False when all 64 were ASCII.
@@ -86,7 +87,7 @@ class EncodeStream {
 
   // Ends the input: bytes still carried are a unit cut short. Returns the
   // job's result.
-  int Finish() {
+  JobResult Finish() {
     if (bom_ > 0 && bom_ < 3) std::memcpy(carry_, kBom, carried_ = bom_);
     if (!stopped_ && carried_ > 0) Put(0, nullptr, -static_cast<int64_t>(carried_));
     return FinishTally(tally_, stopped_);
@@ -161,7 +162,7 @@ class EncodeStream {
 
 // Runs the conversion of Codec over the input of `pair`.
 template <typename Codec>
-int RunEncode(StreamPair* pair, bool replace) {
+JobResult RunEncode(StreamPair* pair, bool replace) {
   EncodeStream<Codec> stream(&pair->output, replace);
   ForEachBlock(pair, [&](const char* data, size_t size) { return stream.Block(data, size); });
   return stream.Finish();

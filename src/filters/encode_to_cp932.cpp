@@ -87,7 +87,7 @@ struct Utf8Codec {
 
 }  // namespace
 
-int EncodeToCp932(StreamPair* pair, bool replace) {
+JobResult EncodeToCp932(StreamPair* pair, bool replace) {
   return RunEncode<Utf8Codec>(pair, replace);
 }
 

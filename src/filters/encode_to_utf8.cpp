@@ -101,7 +101,7 @@ struct Cp932Codec {
 
 }  // namespace
 
-int EncodeToUtf8(StreamPair* pair, bool replace) {
+JobResult EncodeToUtf8(StreamPair* pair, bool replace) {
   return RunEncode<Cp932Codec>(pair, replace);
 }
 

@@ -247,7 +247,7 @@ void KanaFinish(KanaState* state, OutStream* out) {
   state->kana = 0;
 }
 
-int WidenKana(StreamPair* pair) {
+JobResult WidenKana(StreamPair* pair) {
   KanaState state;
   state.wide = Sys().WideVectors();
   ForEachBlock(pair, [&](const char* data, size_t size) {
@@ -255,7 +255,7 @@ int WidenKana(StreamPair* pair) {
     return true;
   });
   KanaFinish(&state, &pair->output);
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace zolt

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -37,6 +38,6 @@ void KanaFinish(KanaState* state, OutStream* out);
 // Copies the input with half-width katakana made full-width; a katakana
 // followed by a sound mark becomes one voiced or semi-voiced character where
 // one exists. Double-byte characters pass unchanged.
-int WidenKana(StreamPair* pair);
+JobResult WidenKana(StreamPair* pair);
 
 }  // namespace zolt

@@ -59,7 +59,7 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
   if (size > 0) state->partner_next = i > size;
 }
 
-int ChangeCase(StreamPair* pair, bool to_lower) {
+JobResult ChangeCase(StreamPair* pair, bool to_lower) {
   CaseState state;
   state.to_lower = to_lower;
   state.wide = Sys().WideVectors();
@@ -68,7 +68,7 @@ int ChangeCase(StreamPair* pair, bool to_lower) {
     WriteBytes(&pair->output, data, size);
     return true;
   });
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace zolt

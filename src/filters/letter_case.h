@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -22,6 +23,6 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size);
 // Copies the input with the letters changed toward lower case (A-Z to a-z)
 // or else upper case (a-z to A-Z). A lead byte at the very end of the input
 // is written unchanged.
-int ChangeCase(StreamPair* pair, bool to_lower);
+JobResult ChangeCase(StreamPair* pair, bool to_lower);
 
 }  // namespace zolt

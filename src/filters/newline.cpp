@@ -17,19 +17,19 @@ namespace zolt {
 
 namespace {
 
-// Writes the bytes of newline type 1 (CR LF), 2 (LF) or 4 (CR).
-void PutNewline(int type, OutStream* out) {
+// Writes the bytes of a newline in the form `type` (nothing for kNone).
+void PutNewline(Newline type, OutStream* out) {
   switch (type) {
-    case 1:
+    case Newline::kCrLf:
       WriteBytes(out, "\r\n", 2);
       break;
-    case 2:
+    case Newline::kLf:
       WriteByte(out, '\n');
       break;
-    case 4:
+    case Newline::kCr:
       WriteByte(out, '\r');
       break;
-    default:
+    case Newline::kNone:
       break;
   }
 }
@@ -39,11 +39,11 @@ void PutNewline(int type, OutStream* out) {
 // blocks from the input stream's buffer to the output, which reports the
 // errors. The work buffer is taken as the job requires, but the data never
 // passes through it.
-int PlainCopy(StreamPair* pair) {
+JobResult PlainCopy(StreamPair* pair) {
   WorkBuffer work;
-  if (!work.Allocate()) return -1;
-  CopyStream(&pair->input, &pair->output, true);
-  return 0;
+  if (!work.Allocate()) return JobResult::kFailed;
+  CopyStream(&pair->input, &pair->output, CopyBy::kSystem);
+  return JobResult::kDone;
 }
 
 // A block of input: the bytes around a range that its rules may look at.
@@ -51,9 +51,6 @@ struct Block {
   const char* data;
   const char* end;
 };
-
-// `type` is a newline type (1, 2 or 4) or kJoin.
-constexpr int kJoin = 0;
 
 // Whether the 64 bytes at p in `block` need no look at each newline: every
 // CR and LF among them is one of a CR LF pair, the byte after them
@@ -70,14 +67,14 @@ bool PairedChunk(Block block, const char* p) {
 // (left in the run of bytes copied as they are), dropped, or replaced by a
 // newline; a run is written in one piece when a byte in it must change.
 template <typename Masks>
-void NewlineRange(int type, Block block, const char* p, const char* to, OutStream* out) {
+void NewlineRange(Newline type, Block block, const char* p, const char* to, OutStream* out) {
   const char* copied = p;
-  const bool want_cr = type != 4;
-  const bool want_lf = type != 2;
+  const bool want_cr = type != Newline::kCr;
+  const bool want_lf = type != Newline::kLf;
   while (p < to) {
     // Text already in CR LF pairs keeps every byte: whole chunks of it are
     // skipped in a loop of their own.
-    if (type == 1) {
+    if (type == Newline::kCrLf) {
       while (to - p >= static_cast<ptrdiff_t>(kMaskChunk) && PairedChunk<Masks>(block, p))
         p += kMaskChunk;
       if (p == to) break;
@@ -94,21 +91,21 @@ void NewlineRange(int type, Block block, const char* p, const char* to, OutStrea
       if (*q == '\r') {
         bool lf_next = q + 1 < block.end && q[1] == '\n';
         // -Cu drops the CR of a pair, -Cd keeps the pair, joining drops it.
-        keep = type == 1 && lf_next;
-        if (type == 2 && lf_next) {
+        keep = type == Newline::kCrLf && lf_next;
+        if (type == Newline::kLf && lf_next) {
           if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
           copied = q + 1;
           continue;
         }
       } else {
         bool cr_before = q > block.data && q[-1] == '\r';
-        keep = cr_before ? type == 1 : type == kJoin;
+        keep = cr_before ? type == Newline::kCrLf : type == Newline::kNone;
       }
       if (keep) continue;
       if (q > copied) WriteBytes(out, copied, static_cast<size_t>(q - copied));
       copied = q + 1;
       bool cr = *q == '\r';
-      if (type == kJoin) {
+      if (type == Newline::kNone) {
         // A CR goes; an LF after a CR goes with it.
       } else if (cr || !(q > block.data && q[-1] == '\r')) {
         PutNewline(type, out);
@@ -119,29 +116,29 @@ void NewlineRange(int type, Block block, const char* p, const char* to, OutStrea
   if (to > copied) WriteBytes(out, copied, static_cast<size_t>(to - copied));
 }
 
-// One step of the vector pass for type 2, type 4 or kJoin: the kStep bytes
+// One step of the vector pass for kLf, kCr or kNone: the kStep bytes
 // at p (p[-1] to p[2 * kStep - 1] must be readable) are stored at o (2 *
 // kStep bytes of room) without the bytes the type drops: the CR of each CR
 // LF pair for LF newlines, the LF of each pair for CR newlines, every CR
 // and the LF of each pair when joining. Returns the bytes written, or -1
 // (nothing stored) when the bytes need NewlineRange: a byte to replace, or
 // dropped bytes that are not one run.
-template <int kType, typename Masks>
+template <Newline kType, typename Masks>
 int PairStep(const char* p, char* o) {
   constexpr int kStep = static_cast<int>(Masks::kStep);
   auto* bytes = reinterpret_cast<const unsigned char*>(p);
   uint64_t crs = Masks::StepEqual(bytes, '\r');
   uint64_t drop;
   uint64_t replace;
-  if (kType == 2) {
+  if (kType == Newline::kLf) {
     uint64_t lf_next = Masks::StepEqual(bytes + 1, '\n');
     drop = crs & lf_next;
     replace = crs & ~lf_next;
   } else {
     uint64_t lfs = Masks::StepEqual(bytes, '\n');
     uint64_t lf_after_cr = lfs & Masks::StepEqual(bytes - 1, '\r');
-    drop = kType == 4 ? lf_after_cr : crs | lf_after_cr;
-    replace = kType == 4 ? lfs & ~lf_after_cr : 0;
+    drop = kType == Newline::kCr ? lf_after_cr : crs | lf_after_cr;
+    replace = kType == Newline::kCr ? lfs & ~lf_after_cr : 0;
   }
   // The dropped bytes run from `at` (kStep: none), `count` of them.
   int at = std::countr_zero(drop | uint64_t{1} << kStep);
@@ -157,7 +154,7 @@ int PairStep(const char* p, char* o) {
 // Vector steps from p to `stop` while they can be taken, storing from *o
 // on; returns where they stopped. A wide step that fails is tried again as
 // two narrow ones (two newlines in 32 bytes).
-template <int kType, typename Masks>
+template <Newline kType, typename Masks>
 const char* PairSteps(const char* p, const char* stop, char** o) {
   char* at = *o;
   for (; p < stop; p += Masks::kStep) {
@@ -180,11 +177,11 @@ const char* PairSteps(const char* p, const char* stop, char** o) {
 // room in the output.
 constexpr size_t kStretch = 4096;
 
-// The vector pass over text in CR LF pairs (types 2, 4 and kJoin): from p
+// The vector pass over text in CR LF pairs (kLf, kCr and kNone): from p
 // (after the block's first byte) to two steps before the block's end, a
 // step at a time stored straight into the output buffer; steps that hold
 // something else go through NewlineRange. Returns where it stopped.
-template <int kType, typename Masks>
+template <Newline kType, typename Masks>
 const char* PairPass(Block block, const char* p, OutStream* out) {
   constexpr size_t kStep = Masks::kStep;
   while (block.end - p >= static_cast<ptrdiff_t>(3 * kStep)) {
@@ -208,7 +205,7 @@ const char* PairPass(Block block, const char* p, OutStream* out) {
 // Newline rewriting over one block. `after_cr` says whether the previous
 // block ended with a CR, and is updated for the next one.
 template <typename Masks>
-void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutStream* out) {
+void NewlineBlock(Newline type, bool* after_cr, const char* data, size_t size, OutStream* out) {
   if (size == 0) return;
   Block block = {data, data + size};
   const char* p = data;
@@ -216,23 +213,23 @@ void NewlineBlock(int type, bool* after_cr, const char* data, size_t size, OutSt
   // (or, joining, the pair goes).
   if (*after_cr && *p == '\n') ++p;
   *after_cr = block.end[-1] == '\r';
-  if (type != 1 && block.end - p > 16) {
+  if (type != Newline::kCrLf && block.end - p > 16) {
     // The vector pass looks at the byte before each step.
     NewlineRange<Masks>(type, block, p, p + 16, out);
     p += 16;
-    if (type == 2) p = PairPass<2, Masks>(block, p, out);
-    if (type == 4) p = PairPass<4, Masks>(block, p, out);
-    if (type == kJoin) p = PairPass<kJoin, Masks>(block, p, out);
+    if (type == Newline::kLf) p = PairPass<Newline::kLf, Masks>(block, p, out);
+    if (type == Newline::kCr) p = PairPass<Newline::kCr, Masks>(block, p, out);
+    if (type == Newline::kNone) p = PairPass<Newline::kNone, Masks>(block, p, out);
   }
   NewlineRange<Masks>(type, block, p, block.end, out);
 }
 
-ZOLT_WIDE_PATH void WideNewlineBlock(int type, bool* after_cr, const char* data, size_t size,
+ZOLT_WIDE_PATH void WideNewlineBlock(Newline type, bool* after_cr, const char* data, size_t size,
                                      OutStream* out) {
   NewlineBlock<WideMasks>(type, after_cr, data, size, out);
 }
 
-int RunNewlineBlocks(StreamPair* pair, int type) {
+JobResult RunNewlineBlocks(StreamPair* pair, Newline type) {
   bool after_cr = false;
   const bool wide = Sys().WideVectors();
   ForEachBlock(pair, [&](const char* data, size_t size) {
@@ -243,21 +240,21 @@ int RunNewlineBlocks(StreamPair* pair, int type) {
     }
     return true;
   });
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace
 
-int CopyUnchanged(StreamPair* pair) {
+JobResult CopyUnchanged(StreamPair* pair) {
   return PlainCopy(pair);
 }
 
-int ConvertNewlines(StreamPair* pair, Newline newline) {
-  return RunNewlineBlocks(pair, newline == Newline::kCrLf ? 1 : newline == Newline::kLf ? 2 : 4);
+JobResult ConvertNewlines(StreamPair* pair, Newline newline) {
+  return RunNewlineBlocks(pair, newline);
 }
 
-int JoinLines(StreamPair* pair) {
-  return RunNewlineBlocks(pair, kJoin);
+JobResult JoinLines(StreamPair* pair) {
+  return RunNewlineBlocks(pair, Newline::kNone);
 }
 
 }  // namespace zolt

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -10,13 +11,15 @@ enum class Newline {
   kCrLf,  // 0x0D 0x0A
   kLf,    // 0x0A
   kCr,    // 0x0D
+  kNone,  // joining: every CR goes, and an LF directly after a CR with it
 };
 
 // Copies the input unchanged, in whole blocks.
-int CopyUnchanged(StreamPair* pair);
-// Rewrites every newline (CR LF, lone CR, lone LF) in the form `newline`.
-int ConvertNewlines(StreamPair* pair, Newline newline);
+JobResult CopyUnchanged(StreamPair* pair);
+// Rewrites every newline (CR LF, lone CR, lone LF) in the form `newline`
+// (kNone: as JoinLines).
+JobResult ConvertNewlines(StreamPair* pair, Newline newline);
 // Deletes every CR; an LF is kept unless it directly follows a CR.
-int JoinLines(StreamPair* pair);
+JobResult JoinLines(StreamPair* pair);
 
 }  // namespace zolt

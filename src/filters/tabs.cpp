@@ -159,7 +159,7 @@ void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
   state->column = static_cast<int>(ColumnAt(&origin, end, width));
 }
 
-int ExpandTabs(StreamPair* pair, int width) {
+JobResult ExpandTabs(StreamPair* pair, int width) {
   TabState state;
   state.width = width < 1 || width > 8 ? 8 : width;
   state.wide = Sys().WideVectors();
@@ -167,10 +167,10 @@ int ExpandTabs(StreamPair* pair, int width) {
     TabBlock(&state, data, size, &pair->output);
     return true;
   });
-  return 0;
+  return JobResult::kDone;
 }
 
-int DeleteTabs(StreamPair* pair) {
+JobResult DeleteTabs(StreamPair* pair) {
   ForEachBlock(pair, [&](const char* p, size_t size) {
     const char* end = p + size;
     while (p < end) {
@@ -181,7 +181,7 @@ int DeleteTabs(StreamPair* pair) {
     }
     return true;
   });
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace zolt

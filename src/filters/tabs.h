@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -20,9 +21,9 @@ struct TabState {
 void TabBlock(TabState* state, const char* data, size_t size, OutStream* out);
 
 // Expands TABs to tab stops every `width` (1 to 8) columns.
-int ExpandTabs(StreamPair* pair, int width);
+JobResult ExpandTabs(StreamPair* pair, int width);
 
 // Copies the input without its TAB bytes.
-int DeleteTabs(StreamPair* pair);
+JobResult DeleteTabs(StreamPair* pair);
 
 }  // namespace zolt

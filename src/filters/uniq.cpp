@@ -174,15 +174,15 @@ void UniqFinish(UniqState* state, OutStream* out) {
   if (state->seen > 0) EndLine(state, out);
 }
 
-int FoldDuplicateLines(StreamPair* pair, bool ignore_case) {
+JobResult FoldDuplicateLines(StreamPair* pair, bool ignore_case) {
   UniqState state;
-  if (!UniqStart(&state, ignore_case)) return -1;
+  if (!UniqStart(&state, ignore_case)) return JobResult::kFailed;
   bool ok = ForEachBlock(pair, [&](const char* data, size_t size) {
     return UniqBlock(&state, data, size, &pair->output);
   });
-  if (!ok) return -1;
+  if (!ok) return JobResult::kFailed;
   UniqFinish(&state, &pair->output);
-  return 0;
+  return JobResult::kDone;
 }
 
 }  // namespace zolt

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
@@ -44,6 +45,6 @@ void UniqFinish(UniqState* state, OutStream* out);
 
 // Copies the input with every run of identical consecutive lines reduced to
 // its first line; with `ignore_case` a-z compare equal to A-Z.
-int FoldDuplicateLines(StreamPair* pair, bool ignore_case);
+JobResult FoldDuplicateLines(StreamPair* pair, bool ignore_case);
 
 }  // namespace zolt

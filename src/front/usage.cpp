@@ -5,22 +5,21 @@
 namespace zolt {
 
 void PrintBanner() {
-  PrintFormat(Text::kBanner, TextBytes(Text::kVersion).c_str(),
-              TextBytes(Text::kMakerNotice).c_str());
+  PrintFilled<Text::kBanner>(TextBytes(Text::kVersion), TextBytes(Text::kMakerNotice));
 }
 
 void PrintUsage() {
-  const char* name = TextBytes(Text::kShortName).c_str();
-  PrintFormat(Text::kUsage, name, name, name, name);
+  const std::string& name = TextBytes(Text::kShortName);
+  PrintFilled<Text::kUsage>(name, name, name, name);
 }
 
 bool PrintUsageToStdout() {
   const char* name = TextBytes(Text::kShortName).c_str();
-  return PrintFormatToStdout(Text::kUsage, name, name, name, name);
+  return WriteFilledToStdout<Text::kUsage>(name, name, name, name);
 }
 
 bool PrintVersion() {
-  return PrintFormatToStdout(Text::kVersionLine, ZOLT_VERSION);
+  return WriteFilledToStdout<Text::kVersionLine>(std::string(ZOLT_VERSION));
 }
 
 }  // namespace zolt

@@ -23,7 +23,7 @@
 
 namespace zolt {
 
-int RunFilter(const Command& command, StreamPair* pair) {
+JobResult RunFilter(const Command& command, StreamPair* pair) {
   switch (command.job) {
     case Job::kNewlines:
       return ConvertNewlines(pair, command.newline);
@@ -57,8 +57,9 @@ void ReportMemoryShortage() {
 
 namespace {
 
-// Runs the filter job over the streams bound from the file arguments.
-int RunFilterJob(const Command& command, int files, char** names) {
+// Runs the filter job over the streams bound from the file arguments and
+// reports what failed on them: binding, reading the input, writing the output.
+JobResult RunFilterJob(const Command& command, int files, char** names) {
   StreamPair pair;
   BindResult bound = BindStreams(files, names, &pair);
   if (bound != BindResult::kBound) {
@@ -71,11 +72,11 @@ int RunFilterJob(const Command& command, int files, char** names) {
       PrintMessage(Text::kSpecifyFiles);
       PrintMessage(Text::kUsageHint);
     }
-    return 1;
+    return JobResult::kFailed;
   }
-  int result = RunFilter(command, &pair);
+  JobResult result = RunFilter(command, &pair);
   // A filter that failed before writing leaves an existing output alone.
-  if (result != 0) AbandonUnstarted(&pair.output);
+  if (result == JobResult::kFailed) AbandonUnstarted(&pair.output);
   // A read error ends the input early: what was written is not all of it.
   bool read_failed = pair.input.error;
   std::string input_name = pair.redirected ? TextBytes(Text::kStdinName) : names[0];
@@ -83,7 +84,8 @@ int RunFilterJob(const Command& command, int files, char** names) {
   if (read_failed) PrintMessage(Text::kReadFailed, input_name);
   if (!written) PrintMessage(Text::kWriteFailed, pair.output.name);
   // A filter that failed (a memory shortage) has left its output short.
-  return result == 0 && written && !read_failed ? 0 : 1;
+  bool done = result == JobResult::kDone && written && !read_failed;
+  return done ? JobResult::kDone : JobResult::kFailed;
 }
 
 // ZoltMain once the standard descriptors are safe.
@@ -112,11 +114,11 @@ int RunCommandLine(int argc, char** argv) {
     return 1;
   }
 
-  if (command.job == Job::kSplit) return Split(command.split, args - 1, argv + 2) == -1 ? 1 : 0;
-  if (command.job == Job::kMerge) return Merge(args, argv + 1) == -1 ? 1 : 0;
+  if (command.job == Job::kSplit) return ExitStatus(Split(command.split, args - 1, argv + 2));
+  if (command.job == Job::kMerge) return ExitStatus(Merge(args, argv + 1));
 
   int files = command.has_switch ? args - 1 : args;
-  return RunFilterJob(command, files, command.has_switch ? argv + 2 : argv + 1);
+  return ExitStatus(RunFilterJob(command, files, command.has_switch ? argv + 2 : argv + 1));
 }
 
 }  // namespace

@@ -8,14 +8,14 @@
 
 #include "front/command.h"
 #include "io/stream_pair.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
 // Runs the filter job of `command` (a newline, letter-case, control-code,
 // katakana, TAB, duplicate-line or UTF-8 job, else the plain copy) over
-// `pair`;
-// 0, or -1 when it failed (its message printed).
-int RunFilter(const Command& command, StreamPair* pair);
+// `pair`.
+JobResult RunFilter(const Command& command, StreamPair* pair);
 
 // Writes the memory message without taking any memory.
 void ReportMemoryShortage();

@@ -6,9 +6,9 @@
 
 namespace zolt {
 
-uint64_t CopyStream(InStream* in, OutStream* out, bool in_kernel) {
+uint64_t CopyStream(InStream* in, OutStream* out, CopyBy how) {
   uint64_t count = 0;
-  if (in_kernel && in->pos == in->end && FlushOutput(out)) {
+  if (how == CopyBy::kSystem && in->pos == in->end && FlushOutput(out)) {
     for (;;) {
       int64_t n = Sys().CopyFileData(in->fd, out->fd, size_t{1} << 30);
       if (n <= 0) {

@@ -7,12 +7,17 @@
 
 namespace zolt {
 
-// Copies the rest of `in` to `out` and returns the bytes copied. With
-// `in_kernel` the system copies the data itself where it can (from a file);
-// whatever it leaves moves in whole blocks of the input's buffer, written at
-// once on a terminal. Stops at the end of the input, a read error
-// (in->error) or a write failure (out->failed).
-uint64_t CopyStream(InStream* in, OutStream* out, bool in_kernel);
+// How CopyStream may move the data.
+enum class CopyBy {
+  kBuffer,  // in whole blocks of the input's buffer only
+  kSystem,  // the system copies the data itself where it can (from a file)
+};
+
+// Copies the rest of `in` to `out` by `how` and returns the bytes copied;
+// what the system leaves moves in whole blocks of the input's buffer,
+// written at once on a terminal. Stops at the end of the input, a read
+// error (in->error) or a write failure (out->failed).
+uint64_t CopyStream(InStream* in, OutStream* out, CopyBy how);
 
 // Copies the next `count` bytes of `in` to `out` and returns the bytes
 // copied: fewer only at the end of the input, after a read error (in->error)

@@ -52,17 +52,17 @@ OutStream::~OutStream() {
   Release(fd, owned);
 }
 
-void AttachInput(InStream* in, int fd, bool owned) {
+void AttachInput(InStream* in, int fd, Ownership owned) {
   *in = InStream{};
   in->fd = fd;
-  in->owned = owned;
+  in->owned = owned == Ownership::kOwned;
   in->buffer.resize(kStreamBlock);
 }
 
-void AttachOutput(OutStream* out, int fd, bool owned, const std::string& name) {
+void AttachOutput(OutStream* out, int fd, Ownership owned, const std::string& name) {
   *out = OutStream{};
   out->fd = fd;
-  out->owned = owned;
+  out->owned = owned == Ownership::kOwned;
   out->name = name;
   out->buffer.resize(kStreamBlock);
 }
@@ -70,13 +70,13 @@ void AttachOutput(OutStream* out, int fd, bool owned, const std::string& name) {
 bool OpenInput(InStream* in, const std::string& name) {
   int fd = Sys().Open(name, OpenMode::kRead);
   if (fd < 0) return false;
-  AttachInput(in, fd, true);
+  AttachInput(in, fd, Ownership::kOwned);
   return true;
 }
 
 bool OpenOutput(OutStream* out, const std::string& name, OpenMode mode) {
   OutStream ready;
-  AttachOutput(&ready, -1, true, name);
+  AttachOutput(&ready, -1, Ownership::kOwned, name);
   ready.fd = Sys().Open(name, mode);
   if (ready.fd < 0) return false;
   ready.truncate = mode == OpenMode::kWrite && Sys().IdentifyDescriptor(ready.fd).regular;

@@ -58,9 +58,15 @@ struct OutStream {
   bool is_open() const { return fd >= 0; }
 };
 
-// Binds a stream to an open descriptor; `owned` streams close it.
-void AttachInput(InStream* in, int fd, bool owned);
-void AttachOutput(OutStream* out, int fd, bool owned, const std::string& name);
+// Whether a stream closes the descriptor it is bound to.
+enum class Ownership {
+  kBorrowed,  // left open: it belongs to someone else (standard output)
+  kOwned,     // closed with the stream
+};
+
+// Binds a stream to an open descriptor, which it closes when `owned`.
+void AttachInput(InStream* in, int fd, Ownership owned);
+void AttachOutput(OutStream* out, int fd, Ownership owned, const std::string& name);
 
 // Opens a named file for reading; false (stream left closed) on failure.
 bool OpenInput(InStream* in, const std::string& name);

@@ -15,17 +15,17 @@ bool IsSameRegularFile(const FileId& input, const FileId& output) {
 }  // namespace
 
 void BindStdout(OutStream* out) {
-  Sys().SetBinaryMode(kStdout, true);
-  AttachOutput(out, kStdout, false, "stdout");
+  Sys().SetStreamMode(kStdout, StreamMode::kBinary);
+  AttachOutput(out, kStdout, Ownership::kBorrowed, "stdout");
   out->unbuffered = Sys().IsCharDevice(kStdout);
 }
 
 bool OpenRedirectedInput(InStream* in) {
   if (Sys().IsCharDevice(kStdin)) return false;
-  Sys().SetBinaryMode(kStdin, true);
+  Sys().SetStreamMode(kStdin, StreamMode::kBinary);
   int fd = Sys().Duplicate(kStdin);
   if (fd < 0) return false;
-  AttachInput(in, fd, true);
+  AttachInput(in, fd, Ownership::kOwned);
   Sys().ReattachStdinToConsole();
   return true;
 }
@@ -35,7 +35,7 @@ BindResult BindStreams(int count, char** names, StreamPair* pair) {
   // Standard input is taken over only when it is the input.
   if (count < 2) {
     if (!Sys().IsCharDevice(kStdin) && !Sys().CanRead(kStdin)) return BindResult::kUnreadable;
-    pair->redirected = OpenRedirectedInput(&pair->input) ? 1 : 0;
+    pair->redirected = OpenRedirectedInput(&pair->input);
   }
   if (count == 0) {
     if (!pair->redirected) return BindResult::kMissing;
@@ -61,8 +61,8 @@ bool ReleaseStreams(StreamPair* pair) {
   bool ok = true;
   if (pair->output.is_open()) ok = CloseOutput(&pair->output) && !pair->output.failed;
   CloseInput(&pair->input);
-  Sys().SetBinaryMode(kStdin, false);
-  Sys().SetBinaryMode(kStdout, false);
+  Sys().SetStreamMode(kStdin, StreamMode::kText);
+  Sys().SetStreamMode(kStdout, StreamMode::kText);
   return ok;
 }
 

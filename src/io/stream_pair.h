@@ -11,7 +11,7 @@ namespace zolt {
 struct StreamPair {
   InStream input;
   OutStream output;
-  int redirected = 0;  // 1 when the input is the redirected standard input
+  bool redirected = false;  // the input is the redirected standard input
 };
 
 // Result of BindStreams.

@@ -18,7 +18,8 @@ void LeaveOut(MergeCopy* copy, Text text, const std::string& name) {
 bool CopyInput(InStream* in, bool in_file, MergeCopy* copy, const std::string& name) {
   if (copy->show_names) PrintRaw(name);
   // Between regular files the system copies the data itself.
-  unsigned long long count = CopyStream(in, &copy->out, in_file && copy->out_id.valid);
+  CopyBy how = in_file && copy->out_id.valid ? CopyBy::kSystem : CopyBy::kBuffer;
+  uint64_t count = CopyStream(in, &copy->out, how);
   if (copy->out.failed || in->error) {
     // The progress line is left unfinished; the failure is reported on a
     // line of its own.
@@ -27,7 +28,7 @@ bool CopyInput(InStream* in, bool in_file, MergeCopy* copy, const std::string& n
     LeaveOut(copy, Text::kReadFailed, name);
     return true;
   }
-  PrintFormat(Text::kBytesOk, count);
+  PrintFilled<Text::kBytesOk>(Decimal(count));
   NoteWriteTime(&copy->write_time, name);
   return true;
 }

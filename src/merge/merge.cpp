@@ -8,15 +8,15 @@
 
 namespace zolt {
 
-int Merge(int argc, char** argv) {
-  if (argc < 2) return -1;
+JobResult Merge(int argc, char** argv) {
+  if (argc < 2) return JobResult::kFailed;
   try {
     MergeScan scan;
-    if (!MergeArgs(argc - 1, argv + 1, &scan)) return -1;
+    if (!MergeArgs(argc - 1, argv + 1, &scan)) return JobResult::kFailed;
     return RunMerge(scan);
   } catch (const std::bad_alloc&) {
     PrintMessage(Text::kMemoryError);
-    return -1;
+    return JobResult::kFailed;
   }
 }
 

@@ -9,9 +9,11 @@
 // inputs share (write_time).
 #pragma once
 
+#include "support/job_result.h"
+
 namespace zolt {
 
-// The Merge job. argv[0] is the switch; returns 0, or -1 when the job failed.
-int Merge(int argc, char** argv);
+// The Merge job. argv[0] is the switch.
+JobResult Merge(int argc, char** argv);
 
 }  // namespace zolt

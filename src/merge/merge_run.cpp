@@ -27,16 +27,16 @@ const FoundInput* FindOutputAmongInputs(const MergeScan& scan) {
 bool CheckTotalAndInputs(const MergeScan& scan) {
   char total[32];
   CommaFormat(scan.total, total, sizeof total);
-  PrintFormat(Text::kTotalMergeSize, total);
+  PrintFilled<Text::kTotalMergeSize>(total);
   // Standard output is checked where it goes: a file's own file system, and
   // none for a pipe or a device.
-  int space = 0;
+  DiskSpace space = DiskSpace::kEnough;
   if (!scan.output.empty())
     space = CheckDiskSpace(scan.total, scan.output.c_str());
   else if (Sys().IdentifyDescriptor(kStdout).regular)
     space = CheckDiskSpaceOf(scan.total, kStdout);
-  if (space != 0) {
-    if (space == -1) PrintMessage(Text::kMergeNoSpace);
+  if (space != DiskSpace::kEnough) {
+    if (space == DiskSpace::kShort) PrintMessage(Text::kMergeNoSpace);
     return false;
   }
   if (!scan.wildcard_found && scan.list_count == 0 && scan.file_count < 2) {
@@ -55,8 +55,8 @@ bool BindMergeOutput(const MergeScan& scan, const WorkBuffer& work, MergeCopy* c
     copy->show_names = !copy->out.unbuffered;
   } else if (OpenOutput(&copy->out, scan.output,
                         scan.append ? OpenMode::kAppend : OpenMode::kWrite)) {
-    PrintFormat(Text::kMergingTo, scan.output.c_str());
-    PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
+    PrintFilled<Text::kMergingTo>(scan.output);
+    PrintFilled<Text::kBufferSize>(Decimal(work.size()));
   } else {
     PrintMessage(Text::kCannotOpen, scan.output);
     if (scan.wildcard_found) PrintMessage(Text::kListFailed);
@@ -95,20 +95,20 @@ bool FinishOutput(const MergeScan& scan, MergeCopy* copy) {
 
 }  // namespace
 
-int RunMerge(const MergeScan& scan) {
+JobResult RunMerge(const MergeScan& scan) {
   if (const FoundInput* clash = FindOutputAmongInputs(scan)) {
     PrintMessage(Text::kSameFile, clash->name);
-    return -1;
+    return JobResult::kFailed;
   }
-  if (!CheckTotalAndInputs(scan)) return -1;
+  if (!CheckTotalAndInputs(scan)) return JobResult::kFailed;
   WorkBuffer work;
-  if (!work.Allocate()) return -1;
+  if (!work.Allocate()) return JobResult::kFailed;
   MergeCopy copy;
-  if (!BindMergeOutput(scan, work, &copy)) return -1;
+  if (!BindMergeOutput(scan, work, &copy)) return JobResult::kFailed;
   CopySources(scan, &copy);
   bool written = FinishOutput(scan, &copy);
-  Sys().SetBinaryMode(kStdout, false);
-  return written && !copy.input_failed && scan.missing == 0 ? 0 : -1;
+  Sys().SetStreamMode(kStdout, StreamMode::kText);
+  return written && !copy.input_failed && scan.missing == 0 ? JobResult::kDone : JobResult::kFailed;
 }
 
 }  // namespace zolt

@@ -25,7 +25,7 @@ struct SplitJob {
   SplitJob(const SplitJob&) = delete;
   SplitJob& operator=(const SplitJob&) = delete;
   ~SplitJob() {
-    if (redirected) Sys().SetBinaryMode(kStdin, false);
+    if (redirected) Sys().SetStreamMode(kStdin, StreamMode::kText);
   }
 
   InStream input;
@@ -118,9 +118,9 @@ bool CheckRun(const SplitOptions& options, SplitJob* job) {
     }
     last = static_cast<int64_t>(full);
   }
-  int space = CheckDiskSpace(job->size, job->outdir);
-  if (space == -1) PrintMessage(Text::kSplitNoSpace);
-  if (space != 0) return false;
+  DiskSpace space = CheckDiskSpace(job->size, job->outdir);
+  if (space == DiskSpace::kShort) PrintMessage(Text::kSplitNoSpace);
+  if (space != DiskSpace::kEnough) return false;
   if (job->outdir && !CheckOutputDir(job->outdir, &job->run.prefix)) {
     PrintMessage(Text::kDirectoryNotFound, job->outdir);
     return false;
@@ -140,10 +140,10 @@ bool CheckRun(const SplitOptions& options, SplitJob* job) {
 bool RunSplit(const SplitOptions& options, SplitJob* job) {
   WorkBuffer work;
   if (!work.Allocate()) return false;
-  PrintFormat(Text::kBufferSize, static_cast<unsigned>(work.size()));
+  PrintFilled<Text::kBufferSize>(Decimal(work.size()));
   char grouped[32];
   CommaFormat(job->size, grouped, sizeof grouped);
-  PrintFormat(Text::kSplitting, job->input_name.c_str(), grouped);
+  PrintFilled<Text::kSplitting>(job->input_name, grouped);
   if (job->redirected) {
     FileTime now = Sys().Now();
     job->run.times = FileTimes{now, now, now};
@@ -170,10 +170,11 @@ bool RunSplit(const SplitOptions& options, SplitJob* job) {
 
 }  // namespace
 
-int Split(const SplitOptions& options, int argc, char** argv) {
+JobResult Split(const SplitOptions& options, int argc, char** argv) {
   SplitJob job;
-  if (!ParseArguments(options, argc, argv, &job) || !CheckRun(options, &job)) return -1;
-  return RunSplit(options, &job) ? 0 : -1;
+  if (!ParseArguments(options, argc, argv, &job) || !CheckRun(options, &job))
+    return JobResult::kFailed;
+  return RunSplit(options, &job) ? JobResult::kDone : JobResult::kFailed;
 }
 
 }  // namespace zolt

@@ -7,12 +7,13 @@
 #pragma once
 
 #include "split/split_options.h"
+#include "support/job_result.h"
 
 namespace zolt {
 
 // The Split job with the switch read into `options` and the `argc`
 // arguments after it: [-#PATTERN | --#PATTERN] FILE [OUTDIR], FILE left out
-// when standard input is redirected. Returns 0, or -1 when the job failed.
-int Split(const SplitOptions& options, int argc, char** argv);
+// when standard input is redirected.
+JobResult Split(const SplitOptions& options, int argc, char** argv);
 
 }  // namespace zolt

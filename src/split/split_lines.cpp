@@ -115,15 +115,21 @@ bool ChunkInPlace(const InStream& input, size_t limit, Chunk* chunk) {
   return true;
 }
 
-// 1 when `chunk` holds a match, 0 when not, -1 after reporting that the
-// search ran out of memory.
-int SearchChunk(const CompiledPattern& pattern, const Chunk& chunk) {
+// What the search of a chunk found.
+enum class ChunkSearch {
+  kNoMatch,
+  kMatch,
+  kNoMemory,  // the search ran out of memory, which has been reported
+};
+
+// Searches `chunk` for the pattern.
+ChunkSearch SearchChunk(const CompiledPattern& pattern, const Chunk& chunk) {
   try {
     TextIs what = chunk.ends_line ? TextIs::kWholeLine : TextIs::kFirstChunk;
-    return SearchCompiled(pattern, chunk.text, what) ? 1 : 0;
+    return SearchCompiled(pattern, chunk.text, what) ? ChunkSearch::kMatch : ChunkSearch::kNoMatch;
   } catch (const std::bad_alloc&) {
     PrintMessage(Text::kMemoryError);
-    return -1;
+    return ChunkSearch::kNoMemory;
   }
 }
 
@@ -162,19 +168,20 @@ bool SplitByPattern(PatternCut* cut, const WorkBuffer& work, int64_t n1,
       chunk.text = std::string_view(work.data(), static_cast<size_t>(n));
       chunk.ends_line = chunk.text.back() == '\n' || FillInput(input) == 0;
     }
-    int found = cut->line_start && !first ? SearchChunk(pattern, chunk) : 0;
-    if (found < 0) {
+    ChunkSearch found =
+        cut->line_start && !first ? SearchChunk(pattern, chunk) : ChunkSearch::kNoMatch;
+    if (found == ChunkSearch::kNoMemory) {
       if (FlushRun(cut)) cut->pieces->Close();
       return false;
     }
     first = false;
     cut->line_start = chunk.ends_line;
-    if (found > 0 && count == n1) {
+    if (found == ChunkSearch::kMatch && count == n1) {
       if (!FlushRun(cut) || !cut->pieces->Next()) return false;
       count = 0;
       cut->dropping = !keep_match_line;
     }
-    if (found > 0) count += 1;
+    if (found == ChunkSearch::kMatch) count += 1;
     if (!TakeChunk(cut, chunk)) return false;
   }
   return FlushRun(cut) && cut->pieces->Close();

@@ -32,22 +32,22 @@ uint64_t DiskFreeBytes(const char* path) {
 namespace {
 
 // CheckDiskSpace with the free bytes found.
-int CheckFree(int64_t required, uint64_t free) {
+DiskSpace CheckFree(int64_t required, uint64_t free) {
   if (free == kFreeSpaceUnknown) {
     PrintMessage(Text::kDriveNotReady);
-    return -2;
+    return DiskSpace::kNotReady;
   }
-  if (required <= 0) return 0;
-  return static_cast<uint64_t>(required) <= free ? 0 : -1;
+  if (required <= 0) return DiskSpace::kEnough;
+  return static_cast<uint64_t>(required) <= free ? DiskSpace::kEnough : DiskSpace::kShort;
 }
 
 }  // namespace
 
-int CheckDiskSpace(int64_t required, const char* path) {
+DiskSpace CheckDiskSpace(int64_t required, const char* path) {
   return CheckFree(required, DiskFreeBytes(path));
 }
 
-int CheckDiskSpaceOf(int64_t required, int fd) {
+DiskSpace CheckDiskSpaceOf(int64_t required, int fd) {
   return CheckFree(required, Sys().FreeBytesOf(fd));
 }
 

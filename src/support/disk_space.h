@@ -16,12 +16,17 @@ int CommaFormat(int64_t value, char* out, size_t capacity);
 // query failed.
 uint64_t DiskFreeBytes(const char* path);
 
+// What a free-space check found.
+enum class DiskSpace {
+  kEnough,    // there is room (equality is enough)
+  kShort,     // there is too little room; the caller says which job it stops
+  kNotReady,  // the query failed, and "Drive Not Ready!" has been printed
+};
+
 // Decides whether the file system (drive) that `path` names has `required`
-// bytes free. `path` null or empty means the current directory. Returns 0
-// when there is room (equality is enough), -1 when there is too little,
-// and -2 after printing "Drive Not Ready!" when the query failed.
-int CheckDiskSpace(int64_t required, const char* path);
+// bytes free. `path` null or empty means the current directory.
+DiskSpace CheckDiskSpace(int64_t required, const char* path);
 // The same for the file system that holds the open file `fd`.
-int CheckDiskSpaceOf(int64_t required, int fd);
+DiskSpace CheckDiskSpaceOf(int64_t required, int fd);
 
 }  // namespace zolt

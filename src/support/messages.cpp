@@ -1,9 +1,5 @@
 #include "support/messages.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <vector>
-
 #include "support/platform.h"
 
 namespace zolt {
@@ -21,38 +17,25 @@ void PrintMessage(Text fixed, const std::string& variable) {
   PrintRaw(line);
 }
 
-namespace {
-
-// The text `format` filled with `args`.
-std::string Format(Text format, va_list args) {
-  const std::string& pattern = TextBytes(format);
-  va_list again;
-  va_copy(again, args);
-  int length = std::vsnprintf(nullptr, 0, pattern.c_str(), args);
+std::string FillText(const std::string& text, std::initializer_list<std::string_view> values) {
   std::string filled;
-  if (length > 0) {
-    std::vector<char> text(static_cast<size_t>(length) + 1);
-    std::vsnprintf(text.data(), text.size(), pattern.c_str(), again);
-    filled.assign(text.data(), static_cast<size_t>(length));
+  size_t from = 0;
+  for (std::string_view value : values) {
+    size_t at = text.find("%s", from);
+    if (at == std::string::npos) break;
+    filled.append(text, from, at - from);
+    filled += value;
+    from = at + 2;
   }
-  va_end(again);
+  filled.append(text, from);
   return filled;
 }
 
-}  // namespace
-
-void PrintFormat(Text format, ...) {
-  va_list args;
-  va_start(args, format);
-  PrintRaw(Format(format, args));
-  va_end(args);
+std::string Decimal(uint64_t value) {
+  return std::to_string(value);
 }
 
-bool PrintFormatToStdout(Text format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = Format(format, args);
-  va_end(args);
+bool WriteToStdout(const std::string& text) {
   if (Sys().Write(kStdout, text.data(), text.size())) return true;
   PrintMessage(Text::kWriteFailed, "stdout");
   return false;

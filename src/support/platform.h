@@ -18,6 +18,12 @@ constexpr int kStdin = 0;
 constexpr int kStdout = 1;
 constexpr int kStderr = 2;
 
+// How a standard stream treats its bytes (on Win32; the same elsewhere).
+enum class StreamMode {
+  kText,    // newlines translated: the mode a stream is handed back in
+  kBinary,  // untranslated: every byte as it is
+};
+
 // How a file is opened. Every mode is untranslated (binary).
 enum class OpenMode {
   kRead,      // existing file, reading
@@ -134,7 +140,7 @@ class Platform {
   // false for files and pipes.
   virtual bool IsCharDevice(int fd) = 0;
   // Switches a descriptor between untranslated and text mode.
-  virtual void SetBinaryMode(int fd, bool binary) = 0;
+  virtual void SetStreamMode(int fd, StreamMode mode) = 0;
   // After a redirected standard input was taken over through a duplicate,
   // points standard input at the console again (or the null device when
   // there is none). Never fails the caller.

@@ -217,7 +217,7 @@ class PosixPlatform : public Platform {
     return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode);
   }
 
-  void SetBinaryMode(int, bool) override {}
+  void SetStreamMode(int, StreamMode) override {}
 
   bool OpenClosedStandardStreams() override {
     for (int fd : {kStdin, kStdout, kStderr}) {

@@ -257,7 +257,9 @@ class Win32Platform : public Platform {
 
   bool IsCharDevice(int fd) override { return _isatty(fd) != 0; }
 
-  void SetBinaryMode(int fd, bool binary) override { _setmode(fd, binary ? _O_BINARY : _O_TEXT); }
+  void SetStreamMode(int fd, StreamMode mode) override {
+    _setmode(fd, mode == StreamMode::kBinary ? _O_BINARY : _O_TEXT);
+  }
 
   // The C runtime keeps descriptors 0 to 2 reserved even when the process
   // was started without a standard handle, so no file can take them.

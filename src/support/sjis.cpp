@@ -2,17 +2,23 @@
 
 namespace zolt {
 
-int SjisByteClass(const char* text, int index) {
-  if (index < 0) return -1;
-  int previous = 0;
+namespace {
+
+// The class of byte `b` after a byte of class `previous`.
+SjisByte NextByteClass(SjisByte previous, unsigned char b) {
+  if (previous == SjisByte::kLead) return IsSjisTrail(b) ? SjisByte::kTrail : SjisByte::kSingle;
+  return IsSjisLead(b) ? SjisByte::kLead : SjisByte::kSingle;
+}
+
+}  // namespace
+
+SjisByte SjisByteClass(const char* text, int index) {
+  if (index < 0) return SjisByte::kOutside;
+  SjisByte previous = SjisByte::kSingle;
   for (int i = 0;; ++i) {
     unsigned char b = static_cast<unsigned char>(text[i]);
-    if (b == 0) return -1;
-    int cls;
-    if (previous == 1)
-      cls = IsSjisTrail(b) ? 2 : 0;
-    else
-      cls = IsSjisLead(b) ? 1 : 0;
+    if (b == 0) return SjisByte::kOutside;
+    SjisByte cls = NextByteClass(previous, b);
     if (i == index) return cls;
     previous = cls;
   }
@@ -22,11 +28,10 @@ int SjisByteClass(const char* text, int index) {
 namespace {
 template <typename Visit>
 void ForEachSingleByte(const char* text, Visit visit) {
-  int previous = 0;
+  SjisByte previous = SjisByte::kSingle;
   for (const char* p = text; *p; ++p) {
-    unsigned char b = static_cast<unsigned char>(*p);
-    int cls = previous == 1 ? (IsSjisTrail(b) ? 2 : 0) : (IsSjisLead(b) ? 1 : 0);
-    if (cls == 0 && !visit(p)) return;
+    SjisByte cls = NextByteClass(previous, static_cast<unsigned char>(*p));
+    if (cls == SjisByte::kSingle && !visit(p)) return;
     previous = cls;
   }
 }

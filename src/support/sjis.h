@@ -24,9 +24,16 @@ constexpr unsigned char AsciiUpper(unsigned char c) {
 // single-byte characters (a trail byte is compared as it stands).
 bool SameFileName(const char* a, const char* b);
 
-// Class of the byte at `index` of the NUL-terminated `text`: 0 single-byte
-// character, 1 lead byte, 2 trail byte, -1 when index is outside the string.
-int SjisByteClass(const char* text, int index);
+// What a byte of Shift-JIS text is, read as characters from the first byte.
+enum class SjisByte {
+  kOutside,  // not a byte of the text
+  kSingle,   // a single-byte character
+  kLead,     // the first byte of a double-byte character
+  kTrail,    // the second byte of a double-byte character
+};
+
+// Class of the byte at `index` of the NUL-terminated `text`.
+SjisByte SjisByteClass(const char* text, int index);
 
 // First position of the ASCII character `ch` that is a single-byte
 // character (not the second byte of a double-byte one), or nullptr.

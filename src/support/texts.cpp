@@ -57,7 +57,7 @@ constexpr const char* kTexts[] = {
     "Drive Not Ready!",
     "Total Marge Size = %s byte\n",
     "Splitting '%s'(%s byte)\n",
-    "allocated buf size =%u . ok\n",
+    "allocated buf size =%s . ok\n",
     // Merge: kCannotOpen .. kReadFailed
     "ファイルがオープンできません: ",
     "ワイルドカードが複数指定されています: ",
@@ -66,7 +66,7 @@ constexpr const char* kTexts[] = {
     "結合先ドライブの空き容量が不足しています",
     "パラメーターが足りません",
     "Merging to '%s'\n",
-    " %llubytes ok\n",  // unsigned long long
+    " %sbytes ok\n",
     "ファイルが読み込めません: ",
     // Split: kSizeAndPattern .. kInputIsPiece
     "サイズ指定とパターン指定は併用できません",
@@ -83,6 +83,22 @@ constexpr const char* kTexts[] = {
     "変換できない文字を置換しました: ",
 };
 static_assert(std::size(kTexts) == static_cast<size_t>(Text::kCount));
+
+// True when every text has a "%s" for each value TextSlots gives it and no
+// other '%'.
+constexpr bool SlotsAgree() {
+  for (size_t i = 0; i < std::size(kTexts); ++i) {
+    int slots = 0;
+    for (const char* p = kTexts[i]; *p; ++p) {
+      if (*p != '%') continue;
+      if (p[1] != 's') return false;
+      ++slots;
+    }
+    if (slots != TextSlots(static_cast<Text>(i))) return false;
+  }
+  return true;
+}
+static_assert(SlotsAgree(), "the texts' %s differ from TextSlots");
 
 // Unicode code point and CP932 code of every non-ASCII character the texts
 // use, sorted by code point. Made with tools/make_cp932_table.sh.

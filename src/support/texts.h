@@ -10,10 +10,10 @@ namespace zolt {
 
 enum class Text {
   // Banner and usage.
-  kBanner,  // format: version, maker's notice
+  kBanner,  // takes: version, maker's notice
   kVersion,
   kMakerNotice,
-  kUsage,  // format: four times the short name
+  kUsage,  // takes: four times the short name
   kShortName,
   kVersionLine,  // format: the version
   kUsageHint,
@@ -28,9 +28,9 @@ enum class Text {
   kUniqMemoryError,
   // Disk space.
   kDriveNotReady,
-  kTotalMergeSize,  // format: grouped byte count
-  kSplitting,       // format: name, grouped byte count
-  kBufferSize,      // format: buffer size
+  kTotalMergeSize,  // takes: grouped byte count
+  kSplitting,       // takes: name, grouped byte count
+  kBufferSize,      // takes: buffer size
   // Merge.
   kCannotOpen,
   kTooManyWildcards,
@@ -38,8 +38,8 @@ enum class Text {
   kSpecifyOutput,
   kMergeNoSpace,
   kTooFewParameters,
-  kMergingTo,  // format: output name
-  kBytesOk,    // format: byte count
+  kMergingTo,  // takes: output name
+  kBytesOk,    // takes: byte count
   kReadFailed,
   // Split.
   kSizeAndPattern,
@@ -56,6 +56,26 @@ enum class Text {
   kReplaced,
   kCount
 };
+
+// How many values text `id` takes: it has a "%s" where each goes, in order,
+// and no other '%' (the table is checked against this when compiled).
+constexpr int TextSlots(Text id) {
+  switch (id) {
+    case Text::kUsage:
+      return 4;
+    case Text::kBanner:
+    case Text::kSplitting:
+      return 2;
+    case Text::kTotalMergeSize:
+    case Text::kBufferSize:
+    case Text::kMergingTo:
+    case Text::kBytesOk:
+    case Text::kVersionLine:
+      return 1;
+    default:
+      return 0;
+  }
+}
 
 // The text as written in the source (UTF-8).
 const char* TextUtf8(Text id);

@@ -38,8 +38,8 @@ TEST(Encode, UnitsCutAtAnyEdge) {
         SCOPED_TRACE(std::string(c.sw) + " after " + std::to_string(pad) + " reads of " +
                      std::to_string(reads.empty() ? 0 : reads[0]));
         FilterRun run = RunFilterJob(c.sw, before + c.in, reads);
-        EXPECT_TRUE(run.out == before + c.out);
-        EXPECT_EQ(run.result, stops ? -1 : 0);
+        EXPECT_EQ(run.out, before + c.out);
+        EXPECT_EQ(run.result, stops ? JobResult::kFailed : JobResult::kDone);
         EXPECT_EQ(run.err, stops ? sjis(Text::kUnconvertible) + "line " +
                                        std::to_string(1 + (pad + 2) / 3) + ", byte " +
                                        std::to_string(pad + c.at) + "\n"

@@ -182,7 +182,7 @@ class FakePlatform : public Platform, public Faults {
     if (fd == kStdout && capture_stdout) return false;
     return real_.IsCharDevice(fd);
   }
-  void SetBinaryMode(int fd, bool binary) override { real_.SetBinaryMode(fd, binary); }
+  void SetStreamMode(int fd, StreamMode mode) override { real_.SetStreamMode(fd, mode); }
   void ReattachStdinToConsole() override {}
   bool OpenClosedStandardStreams() override { return true; }
   FileId IdentifyDescriptor(int fd) override {

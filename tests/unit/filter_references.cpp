@@ -231,9 +231,9 @@ FilterRun RunFilterJob(const std::string& sw, const std::string& input,
   fake.allocation_budget = allocation_budget;
   fake.narrow_vectors = narrow;
   StreamPair pair;
-  AttachInput(&pair.input, fake.AddInput(input), true);
+  AttachInput(&pair.input, fake.AddInput(input), Ownership::kOwned);
   int out = fake.AddOutput();
-  AttachOutput(&pair.output, out, true, "out");
+  AttachOutput(&pair.output, out, Ownership::kOwned, "out");
   FilterRun run;
   run.result = RunFilter(ParseSwitch(sw.c_str()), &pair);
   run.closed = CloseOutput(&pair.output);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/job_result.h"
+
 namespace zolt::testing {
 
 // The switch of every filter job: the plain copy (""), each newline form,
@@ -19,11 +21,11 @@ extern const std::vector<std::string> kFilterSwitches;
 std::string Reference(const std::string& sw, const std::string& in);
 
 struct FilterRun {
-  std::string out;         // bytes written to the output
-  std::string err;         // bytes written to standard error
-  int result = 0;          // what the job returned
-  bool closed = false;     // the output closed without error
-  size_t blocks_left = 0;  // allocated blocks not released
+  std::string out;                      // bytes written to the output
+  std::string err;                      // bytes written to standard error
+  JobResult result = JobResult::kDone;  // what the job returned
+  bool closed = false;                  // the output closed without error
+  size_t blocks_left = 0;               // allocated blocks not released
 };
 
 // Runs the job of switch `sw` on `input`, delivered in reads of the sizes in

@@ -108,9 +108,9 @@ void CheckAgainstReference(const std::string& sw, unsigned seed, Generator gener
     if (i % 10 == 0) reads = {1};
     std::string expected = Reference(sw, text);
     FilterRun run = RunFilterJob(sw, text, reads, SIZE_MAX, i % 3 == 1);
-    if (run.out != expected || run.result != 0 || !run.closed) {
+    if (run.out != expected || run.result != JobResult::kDone || !run.closed) {
       ADD_FAILURE() << "input " << Hex(text) << "\nexpected " << Hex(expected) << "\nactual   "
-                    << Hex(run.out) << "\nresult " << run.result;
+                    << Hex(run.out) << "\nresult " << static_cast<int>(run.result);
       return;
     }
   }
@@ -130,7 +130,7 @@ TEST(Filters, DuplicateLinesNeedMemoryForTheLongestLineOnly) {
   std::string in;
   for (int i = 0; i < 100; ++i) in += std::string(10000, static_cast<char>('A' + i % 26)) + "\n";
   FilterRun run = RunFilterJob("-U", in, {}, 40000);
-  EXPECT_EQ(run.result, 0);
+  EXPECT_EQ(run.result, JobResult::kDone);
   EXPECT_EQ(run.out.size(), in.size());
   // Lines longer than any buffer are compared whole.
   std::string big(1 << 20, 'y'), other = big;
@@ -142,7 +142,7 @@ TEST(Filters, DuplicateLinesNeedMemoryForTheLongestLineOnly) {
   for (size_t budget : {size_t{0}, size_t{4096}}) {
     FilterRun short_of_memory =
         RunFilterJob("-U", "a\n" + std::string(5000, 'b') + "\n", {}, budget);
-    EXPECT_EQ(short_of_memory.result, -1);
+    EXPECT_EQ(short_of_memory.result, JobResult::kFailed);
     EXPECT_EQ(short_of_memory.err, message);
   }
 }

@@ -10,10 +10,11 @@ namespace {
 TEST(Sjis, SeparatorsAndDotsAreNeverTheSecondByteOfAKanji) {
   // 0x8E 0x9A is one kanji whose second byte lies in a lead range; the
   // backslash after it is a character of its own.
-  const int classes[] = {-1, 1, 2, 0, -1};
+  using enum SjisByte;
+  const SjisByte classes[] = {kOutside, kLead, kTrail, kSingle, kOutside};
   for (int i = -1; i <= 3; ++i) EXPECT_EQ(SjisByteClass("\x8E\x9A\x5C", i), classes[i + 1]) << i;
-  EXPECT_EQ(SjisByteClass("\x81\x2E", 1), 0);  // no trail byte after the lead byte
-  EXPECT_EQ(SjisByteClass("a\x82", 1), 1);     // a lead byte at the very end
+  EXPECT_EQ(SjisByteClass("\x81\x2E", 1), kSingle);  // no trail byte after the lead byte
+  EXPECT_EQ(SjisByteClass("a\x82", 1), kLead);       // a lead byte at the very end
   // 表 is 0x95 0x5C.
   const char path[] = "C:\\\x95\x5C\\a";
   EXPECT_EQ(SjisFindLast(path, '\\'), path + 5);

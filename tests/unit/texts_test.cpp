@@ -33,7 +33,7 @@ TEST(Texts, ShiftJisAndExplainedInTheManual) {
     const std::string text = TextUtf8(static_cast<Text>(i));
     std::string bytes;
     EXPECT_TRUE(Utf8ToCp932(text, &bytes)) << text;
-    // What a reader looks up: the text up to any printf conversion, trimmed.
+    // What a reader looks up: the text up to its first value, trimmed.
     std::string part = text.substr(0, text.find('%'));
     part.erase(0, part.find_first_not_of(" \t\n"));
     part.erase(part.find_last_not_of(" \t\n") + 1);
