@@ -31,7 +31,7 @@ template <typename F>
 constexpr void ForEachCode(F f) {
   for (unsigned b = 0; b < 0x80; ++b) f(b, char32_t{b});
   for (unsigned b = 0xA1; b <= 0xDF; ++b) f(b, char32_t{0xFF61 + b - 0xA1});
-  for (size_t lead = 0; lead < kLeadBytes; ++lead) {
+  for (size_t lead = 0; lead < std::size(kDoubleByteText); ++lead) {
     const char8_t* s = kDoubleByteText[lead];
     unsigned lead_byte = lead < 0x1F ? 0x81 + lead : 0xC1 + lead;
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
@@ -44,14 +44,11 @@ constexpr void ForEachCode(F f) {
 
 constexpr EncodeTables BuildTables() {
   EncodeTables t{};
-  for (unsigned b = 0; b < 256; ++b)
-    t.row[b] = static_cast<uint16_t>((IsSjisLead(static_cast<unsigned char>(b))
-                                          ? LeadIndex(static_cast<unsigned char>(b))
-                                          : kLeadBytes) *
-                                     256);
-  for (size_t lead = 0; lead < kLeadBytes; ++lead)
-    for (unsigned trail = 0; trail < 256; ++trail)
-      if (IsSjisTrail(static_cast<unsigned char>(trail))) t.utf8[lead * 256 + trail] = kNoPair;
+  for (unsigned first = 0; first < 256; ++first)
+    for (unsigned second = 0; second < 256; ++second)
+      if (IsSjisLead(static_cast<unsigned char>(first)) &&
+          IsSjisTrail(static_cast<unsigned char>(second)))
+        t.start[first | second << 8] = kNoPair;
   size_t pages = 1;
   auto set_code = [&](char32_t cp, unsigned code) {
     uint8_t& page = t.page[cp >> 8];
@@ -59,8 +56,9 @@ constexpr EncodeTables BuildTables() {
     if (page < kCodePages) t.cp932[page * 256 + (cp & 0xFF)] = static_cast<uint16_t>(code);
   };
   ForEachCode([&](unsigned code, char32_t cp) {
-    if (code > 0xFF)
-      t.utf8[LeadIndex(static_cast<unsigned char>(code >> 8)) * 256 + (code & 0xFF)] = PackUtf8(cp);
+    if (code > 0xFF) t.start[code >> 8 | (code & 0xFF) << 8] = PackUtf8(cp);
+    for (unsigned second = 0; code <= 0xFF && second < 256; ++second)
+      t.start[code | second << 8] = PackUtf8(cp);
     set_code(cp, code);  // the highest code read as cp wins
   });
   for (const auto& [cp, code] : kPreferredCode) set_code(cp, code);

@@ -17,20 +17,17 @@ constexpr Packed PackedLength(Packed p) {
   return p >> 24;
 }
 
-// Number of lead bytes (0x81-0x9F, 0xE0-0xFC).
-constexpr size_t kLeadBytes = 60;
 // Number of 256-character Unicode pages that hold a character with a code,
 // plus the empty page 0.
 constexpr size_t kCodePages = 107;
 
 struct EncodeTables {
-  // By row and second byte: the UTF-8 of the pair; kNoPair for a trail-range
-  // byte the pair has no character for, 0 outside that range. Row kLeadBytes
-  // is all 0.
-  std::array<Packed, (kLeadBytes + 1) * 256> utf8;
-  // By first byte: the start of its row in `utf8` (kLeadBytes * 256 when it
-  // is not a lead byte).
-  std::array<uint16_t, 256> row;
+  // By the two bytes at a character start, the first in the low byte: the
+  // UTF-8 of the character that starts there (for a single byte, whatever
+  // follows it). kNoPair for a lead byte and a trail-range byte that have no
+  // character, 0 for a lead byte without a trail-range byte after it and for
+  // a byte that is no character.
+  std::array<Packed, 256 * 256> start;
   // By the high byte of a BMP code point, its page in `cp932` (0: none).
   std::array<uint8_t, 256> page;
   // By page and low byte: the CP932 code (one byte below 0x100), 0 for none.
@@ -42,15 +39,10 @@ constexpr Packed kNoPair = 1;
 
 extern const EncodeTables kEncodeTables;
 
-// The index of lead byte b among the lead bytes.
-constexpr size_t LeadIndex(unsigned char b) {
-  return b < 0xA0 ? b - 0x81u : b - 0xC1u;
-}
-
-// The UTF-8 of the pair first, second (see EncodeTables::utf8); 0 when
-// `first` is not a lead byte.
-inline Packed PairUtf8(unsigned char first, unsigned char second) {
-  return kEncodeTables.utf8[kEncodeTables.row[first] + second];
+// The UTF-8 of the character that starts with `first` followed by
+// `second` (see EncodeTables::start).
+inline Packed StartUtf8(unsigned char first, unsigned char second) {
+  return kEncodeTables.start[first | second << 8];
 }
 
 // The CP932 code of code point `cp`, 0 when it has none (U+0000 is 0x00).

@@ -1,6 +1,4 @@
 // Code page 932 to UTF-8.
-#include <array>
-
 #include "filters/encode.h"
 #include "filters/encode_stream.h"
 #include "support/sjis.h"
@@ -8,18 +6,6 @@
 namespace zolt {
 
 namespace {
-
-// The UTF-8 of each single byte that is a character: ASCII, and the
-// half-width katakana 0xA1-0xDF (U+FF61-U+FF9F); 0 for the others.
-constexpr auto kSingle = [] {
-  std::array<Packed, 256> single{};
-  for (unsigned b = 0; b < 0x80; ++b) single[b] = b | 1u << 24;
-  for (unsigned b = 0xA1; b <= 0xDF; ++b) {
-    unsigned cp = 0xFF61 + b - 0xA1;
-    single[b] = 0xEF | (0x80 | (cp >> 6 & 0x3F)) << 8 | (0x80 | (cp & 0x3F)) << 16 | 3u << 24;
-  }
-  return single;
-}();
 
 // The bytes of a chunk that start a character, from its lead-range mask,
 // the chunk starting a character. `carry` is set when the last character
@@ -45,25 +31,18 @@ struct Cp932Codec {
   // A byte 0x80, 0xA0 or 0xFD-0xFF, a lead byte without a trail-range byte
   // after it, and a pair without a character are unconvertible.
   static Packed Unit(const unsigned char* p, size_t available, size_t* length) {
-    unsigned b = p[0];
-    *length = 1;
-    if (kSingle[b] != 0) return kSingle[b];
-    if (!IsSjisLead(static_cast<unsigned char>(b))) return 0;
-    if (available < 2) {
-      *length = 0;
-      return 0;
-    }
-    Packed c = PairUtf8(static_cast<unsigned char>(b), p[1]);
-    if (c == 0) return 0;  // the lead byte alone
-    *length = 2;
+    bool lead = IsSjisLead(p[0]);
+    *length = lead && available < 2 ? 0 : 1;
+    if (*length == 0) return 0;
+    Packed c = StartUtf8(p[0], available > 1 ? p[1] : 0);
+    if (lead && c != 0) *length = 2;  // else the lead byte alone
     return c == kNoPair ? 0 : c;
   }
 
   // A 64-byte chunk at a time: the starts of its characters come from the
   // lead-byte mask, so the next character's place never waits for a table
-  // load. A pair looked up for a single byte, and a single byte looked up
-  // for a lead byte, give 0, so each character's UTF-8 is the two lookups
-  // or-ed. A character at byte 63 may take byte 64. Stops before the first
+  // load, and each character's UTF-8 is one load indexed by its first two
+  // bytes. A character at byte 63 may take byte 64. Stops before the first
   // unit that is not a whole, convertible character.
   static char* Run(const unsigned char** at, const unsigned char* end, char* o) {
     const unsigned char* p = *at;
@@ -75,10 +54,12 @@ struct Cp932Codec {
       bool carry = false;
       uint64_t starts = CharacterStarts(LeadMask(p), &carry);
       for (; starts != 0; starts &= starts - 1) {
-        int i = std::countr_zero(starts);
-        Packed c = PairUtf8(p[i], p[i + 1]) | kSingle[p[i]];
+        const unsigned char* q = p + std::countr_zero(starts);
+        uint16_t two;
+        std::memcpy(&two, q, 2);
+        Packed c = kEncodeTables.start[two];
         if (c <= kNoPair) {
-          *at = p + i;
+          *at = q;
           return o;
         }
         std::memcpy(o, &c, 4);
