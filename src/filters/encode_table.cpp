@@ -42,6 +42,36 @@ constexpr void ForEachCode(F f) {
   }
 }
 
+// Gives the codes of `code` a place each, for Utf8Cp932: the 64 entries
+// from 0 hold none; then come the single bytes, the two-byte sequences, and
+// the three-byte sequences that have a code, 64 entries for each first two
+// bytes.
+constexpr void IndexUtf8(EncodeTables& t) {
+  size_t used = 64;
+  auto code = [&](char32_t cp) {
+    unsigned c = t.cp932[t.page[cp >> 8] * 256 + (cp & 0xFF)];
+    return static_cast<uint16_t>(c > 0xFF ? c >> 8 | (c & 0xFF) << 8 : c);
+  };
+  for (unsigned b = 0; b < 0x80; ++b) {
+    t.utf8_start[b] = static_cast<uint16_t>(used);
+    t.code[used++] = code(b);
+  }
+  for (unsigned first = 0xC2; first < 0xF0; ++first) {
+    for (unsigned second = 0x80; second < 0xC0; ++second) {
+      bool three = first >= 0xE0;
+      char32_t cp = three ? (first & 0xF) << 12 | (second & 0x3F) << 6
+                          : (first & 0x1F) << 6 | (second & 0x3F);
+      bool any = false;
+      for (unsigned k = 0; k < (three ? 64 : 1); ++k) any = any || code(cp + k) != 0;
+      if (!any || (three && cp < 0x800)) continue;  // surrogates have no code
+      t.utf8_start[first | second << 8] = static_cast<uint16_t>(used);
+      for (unsigned k = 0; k < (three ? 64 : 1); ++k) t.code[used++] = code(cp + k);
+    }
+  }
+  // A build fails here when `code` has too little room.
+  if (used > kUtf8Codes) throw "kUtf8Codes is too small";
+}
+
 constexpr EncodeTables BuildTables() {
   EncodeTables t{};
   for (unsigned first = 0; first < 256; ++first)
@@ -64,6 +94,7 @@ constexpr EncodeTables BuildTables() {
   for (const auto& [cp, code] : kPreferredCode) set_code(cp, code);
   // A build fails here when the table has more pages than kCodePages says.
   if (pages != kCodePages) throw "kCodePages does not match the table";
+  IndexUtf8(t);
   return t;
 }
 

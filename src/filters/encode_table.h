@@ -20,6 +20,8 @@ constexpr Packed PackedLength(Packed p) {
 // Number of 256-character Unicode pages that hold a character with a code,
 // plus the empty page 0.
 constexpr size_t kCodePages = 107;
+// Room in EncodeTables::code.
+constexpr size_t kUtf8Codes = 32768;
 
 struct EncodeTables {
   // By the two bytes at a character start, the first in the low byte: the
@@ -32,6 +34,14 @@ struct EncodeTables {
   std::array<uint8_t, 256> page;
   // By page and low byte: the CP932 code (one byte below 0x100), 0 for none.
   std::array<uint16_t, kCodePages * 256> cp932;
+  // By the first two bytes of a UTF-8 sequence of one to three bytes, the
+  // first in the low byte and a byte past the sequence 0: where the codes of
+  // its characters start in `code`, one for each value of the low six bits
+  // of a third byte. 0 (no codes) for a sequence that is overlong, a
+  // surrogate or without a code.
+  std::array<uint16_t, 256 * 256> utf8_start;
+  // The bytes of CP932 codes, the first in the low byte; 0 for none.
+  std::array<uint16_t, kUtf8Codes> code;
 };
 
 // A pair whose second byte is in the trail range but that has no character.
@@ -49,6 +59,14 @@ inline Packed StartUtf8(unsigned char first, unsigned char second) {
 inline unsigned Cp932Code(char32_t cp) {
   if (cp >= 0x10000) return 0;
   return kEncodeTables.cp932[kEncodeTables.page[cp >> 8] * 256u + (cp & 0xFF)];
+}
+
+// The bytes of the CP932 code (see EncodeTables::code) of the UTF-8
+// sequence of one to three bytes in w, first byte lowest, the bytes past it
+// 0. The sequence is a lead byte followed by continuation bytes as many as
+// it asks for.
+inline unsigned Utf8Cp932(uint32_t w) {
+  return kEncodeTables.code[kEncodeTables.utf8_start[w & 0xFFFF] + (w >> 16 & 0x3F)];
 }
 
 }  // namespace zolt
