@@ -23,6 +23,27 @@ inline uint64_t CharacterStarts(uint64_t lead, bool* carry) {
   return ~(seconds | TrailMask(lead, carry));
 }
 
+// For each byte of the 64-byte chunk at p, whose lead-byte mask is `lead`,
+// its index in EncodeTables::start: the byte, and above it the byte after it
+// when it is a lead byte, else 0. The table entries of a single byte are
+// then the few at the start of the table.
+inline void StartIndexes(const unsigned char* p, uint64_t lead, uint16_t* index) {
+#if defined(__SSE2__)
+  const __m128i flip = _mm_set1_epi8(0x20);
+  for (int k = 0; k < 4; ++k) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+    __m128i second = _mm_and_si128(next, InRange16(_mm_xor_si128(v, flip), 0xA1, 0xDC));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(index + 16 * k), _mm_unpacklo_epi8(v, second));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(index + 16 * k + 8), _mm_unpackhi_epi8(v, second));
+  }
+#else
+  for (size_t i = 0; i < kMaskChunk; ++i)
+    index[i] = static_cast<uint16_t>(p[i] | (lead >> i & 1 ? p[i + 1] << 8 : 0));
+#endif
+  (void)lead;
+}
+
 struct Cp932Codec {
   static constexpr size_t kGrowth = 3;
   static constexpr bool kSkipsBom = false;
@@ -47,19 +68,22 @@ struct Cp932Codec {
   static char* Run(const unsigned char** at, const unsigned char* end, char* o) {
     const unsigned char* p = *at;
     while (end - p > static_cast<ptrdiff_t>(kMaskChunk)) {
-      if (*p < 0x80) {
-        CopyAscii(&p, &o);
+      if (BelowMask(p, kMaskChunk, 0x80) == ~uint64_t{0}) {
+        std::memcpy(o, p, kMaskChunk);
+        p += kMaskChunk;
+        o += kMaskChunk;
         continue;
       }
       bool carry = false;
-      uint64_t starts = CharacterStarts(LeadMask(p), &carry);
+      uint64_t lead = LeadMask(p);
+      uint64_t starts = CharacterStarts(lead, &carry);
+      uint16_t index[kMaskChunk];
+      StartIndexes(p, lead, index);
       for (; starts != 0; starts &= starts - 1) {
-        const unsigned char* q = p + std::countr_zero(starts);
-        uint16_t two;
-        std::memcpy(&two, q, 2);
-        Packed c = kEncodeTables.start[two];
+        size_t i = static_cast<size_t>(std::countr_zero(starts));
+        Packed c = kEncodeTables.start[index[i]];
         if (c <= kNoPair) {
-          *at = q;
+          *at = p + i;
           return o;
         }
         std::memcpy(o, &c, 4);
