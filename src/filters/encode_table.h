@@ -24,16 +24,20 @@ constexpr size_t kCodePages = 107;
 constexpr size_t kUtf8Codes = 32768;
 
 struct EncodeTables {
-  // By the two bytes at a character start, the first in the low byte: the
-  // UTF-8 of the character that starts there (for a single byte, whatever
-  // follows it). kNoPair for a lead byte and a trail-range byte that have no
-  // character, 0 for a lead byte without a trail-range byte after it and for
-  // a byte that is no character.
+  // By the byte at a character start, and above it the byte after it when
+  // the first is a lead byte (else 0): the UTF-8 of the character that
+  // starts there. kNoPair for a lead byte and a trail-range byte that have
+  // no character, 0 for a lead byte without a trail-range byte after it and
+  // for a byte that is no character.
   std::array<Packed, 256 * 256> start;
   // By the high byte of a BMP code point, its page in `cp932` (0: none).
   std::array<uint8_t, 256> page;
   // By page and low byte: the CP932 code (one byte below 0x100), 0 for none.
   std::array<uint16_t, kCodePages * 256> cp932;
+};
+
+// Where Utf8Cp932 finds the code of a UTF-8 sequence.
+struct Utf8Index {
   // By the first two bytes of a UTF-8 sequence of one to three bytes, the
   // first in the low byte and a byte past the sequence 0: where the codes of
   // its characters start in `code`, one for each value of the low six bits
@@ -48,9 +52,11 @@ struct EncodeTables {
 constexpr Packed kNoPair = 1;
 
 extern const EncodeTables kEncodeTables;
+extern const Utf8Index kUtf8Index;
 
 // The UTF-8 of the character that starts with `first` followed by
-// `second` (see EncodeTables::start).
+// `second`, which is 0 when `first` is not a lead byte (see
+// EncodeTables::start).
 inline Packed StartUtf8(unsigned char first, unsigned char second) {
   return kEncodeTables.start[first | second << 8];
 }
@@ -61,12 +67,12 @@ inline unsigned Cp932Code(char32_t cp) {
   return kEncodeTables.cp932[kEncodeTables.page[cp >> 8] * 256u + (cp & 0xFF)];
 }
 
-// The bytes of the CP932 code (see EncodeTables::code) of the UTF-8
+// The bytes of the CP932 code (see Utf8Index::code) of the UTF-8
 // sequence of one to three bytes in w, first byte lowest, the bytes past it
 // 0. The sequence is a lead byte followed by continuation bytes as many as
 // it asks for.
 inline unsigned Utf8Cp932(uint32_t w) {
-  return kEncodeTables.code[kEncodeTables.utf8_start[w & 0xFFFF] + (w >> 16 & 0x3F)];
+  return kUtf8Index.code[kUtf8Index.utf8_start[w & 0xFFFF] + (w >> 16 & 0x3F)];
 }
 
 }  // namespace zolt

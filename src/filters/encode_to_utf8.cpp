@@ -55,7 +55,7 @@ struct Cp932Codec {
     bool lead = IsSjisLead(p[0]);
     *length = lead && available < 2 ? 0 : 1;
     if (*length == 0) return 0;
-    Packed c = StartUtf8(p[0], available > 1 ? p[1] : 0);
+    Packed c = StartUtf8(p[0], lead ? p[1] : 0);
     if (lead && c != 0) *length = 2;  // else the lead byte alone
     return c == kNoPair ? 0 : c;
   }
