@@ -43,10 +43,9 @@ constexpr void ForEachCode(F f) {
 }
 
 // The index of Utf8Cp932 over the codes of `tables`: the 64 entries of
-// `code` from 0 hold none; then come the single bytes, the two-byte sequences
-// with a code, and
-// the three-byte sequences that have a code, 64 entries for each first two
-// bytes.
+// `code` from 0 hold none; then come the single bytes, the two-byte
+// sequences with a code, and the three-byte sequences that have a code, 64
+// entries for each first two bytes.
 constexpr Utf8Index IndexUtf8(const EncodeTables& tables) {
   Utf8Index t{};
   size_t used = 64;
