@@ -31,7 +31,7 @@ template <typename F>
 constexpr void ForEachCode(F f) {
   for (unsigned b = 0; b < 0x80; ++b) f(b, char32_t{b});
   for (unsigned b = 0xA1; b <= 0xDF; ++b) f(b, char32_t{0xFF61 + b - 0xA1});
-  for (size_t lead = 0; lead < kLeadBytes; ++lead) {
+  for (size_t lead = 0; lead < std::size(kDoubleByteText); ++lead) {
     const char8_t* s = kDoubleByteText[lead];
     auto lead_byte = static_cast<unsigned>(lead < 0x1F ? 0x81 + lead : 0xC1 + lead);
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
@@ -42,16 +42,46 @@ constexpr void ForEachCode(F f) {
   }
 }
 
+// The index of Utf8Cp932 over the codes of `tables`: the 64 entries of
+// `code` from 0 hold none; then come the single bytes, the two-byte
+// sequences with a code, and the three-byte sequences that have a code, 64
+// entries for each first two bytes.
+constexpr Utf8Index IndexUtf8(const EncodeTables& tables) {
+  Utf8Index t{};
+  size_t used = 64;
+  auto code = [&](char32_t cp) {
+    unsigned c = tables.cp932[tables.page[cp >> 8] * 256 + (cp & 0xFF)];
+    return static_cast<uint16_t>(c > 0xFF ? c >> 8 | (c & 0xFF) << 8 : c);
+  };
+  for (unsigned b = 0; b < 0x80; ++b) {
+    t.utf8_start[b] = static_cast<uint16_t>(used);
+    t.code[used++] = code(b);
+  }
+  for (unsigned first = 0xC2; first < 0xE0; ++first) {
+    for (unsigned second = 0x80; second < 0xC0; ++second) {
+      uint16_t c = code((first & 0x1F) << 6 | (second & 0x3F));
+      if (c != 0) t.code[t.utf8_start[first | second << 8] = static_cast<uint16_t>(used++)] = c;
+    }
+  }
+  // Three bytes: the 64 code points from cp share the first two bytes.
+  for (char32_t cp = 0x800; cp < 0x10000; cp += 64) {
+    bool any = false;
+    for (unsigned k = 0; tables.page[cp >> 8] != 0 && !any && k < 64; ++k) any = code(cp + k) != 0;
+    if (!any) continue;  // surrogates have no code
+    t.utf8_start[(0xE0 | cp >> 12) | (0x80 | (cp >> 6 & 0x3F)) << 8] = static_cast<uint16_t>(used);
+    for (unsigned k = 0; k < 64; ++k) t.code[used++] = code(cp + k);
+  }
+  // A build fails here when `code` has too little room.
+  if (used > kUtf8Codes) throw "kUtf8Codes is too small";
+  return t;
+}
+
 constexpr EncodeTables BuildTables() {
   EncodeTables t{};
-  for (unsigned b = 0; b < 256; ++b)
-    t.row[b] = static_cast<uint16_t>((IsSjisLead(static_cast<unsigned char>(b))
-                                          ? LeadIndex(static_cast<unsigned char>(b))
-                                          : kLeadBytes) *
-                                     256);
-  for (size_t lead = 0; lead < kLeadBytes; ++lead)
-    for (unsigned trail = 0; trail < 256; ++trail)
-      if (IsSjisTrail(static_cast<unsigned char>(trail))) t.utf8[lead * 256 + trail] = kNoPair;
+  for (unsigned first = 0x81; first < 0xFD; ++first)
+    for (unsigned second = 0x40; IsSjisLead(static_cast<unsigned char>(first)) && second < 0xFD;
+         ++second)
+      if (IsSjisTrail(static_cast<unsigned char>(second))) t.start[first | second << 8] = kNoPair;
   size_t pages = 1;
   auto set_code = [&](char32_t cp, unsigned code) {
     uint8_t& page = t.page[cp >> 8];
@@ -59,8 +89,7 @@ constexpr EncodeTables BuildTables() {
     if (page < kCodePages) t.cp932[page * 256 + (cp & 0xFF)] = static_cast<uint16_t>(code);
   };
   ForEachCode([&](unsigned code, char32_t cp) {
-    if (code > 0xFF)
-      t.utf8[LeadIndex(static_cast<unsigned char>(code >> 8)) * 256 + (code & 0xFF)] = PackUtf8(cp);
+    t.start[code > 0xFF ? code >> 8 | (code & 0xFF) << 8 : code] = PackUtf8(cp);
     set_code(cp, code);  // the highest code read as cp wins
   });
   for (const auto& [cp, code] : kPreferredCode) set_code(cp, code);
@@ -72,5 +101,6 @@ constexpr EncodeTables BuildTables() {
 }  // namespace
 
 constexpr EncodeTables kEncodeTables = BuildTables();
+constexpr Utf8Index kUtf8Index = IndexUtf8(kEncodeTables);
 
 }  // namespace zolt

@@ -17,46 +17,62 @@ constexpr Packed PackedLength(Packed p) {
   return p >> 24;
 }
 
-// Number of lead bytes (0x81-0x9F, 0xE0-0xFC).
-constexpr size_t kLeadBytes = 60;
 // Number of 256-character Unicode pages that hold a character with a code,
 // plus the empty page 0.
 constexpr size_t kCodePages = 107;
+// Room in EncodeTables::code.
+constexpr size_t kUtf8Codes = 32768;
 
 struct EncodeTables {
-  // By row and second byte: the UTF-8 of the pair; kNoPair for a trail-range
-  // byte the pair has no character for, 0 outside that range. Row kLeadBytes
-  // is all 0.
-  std::array<Packed, (kLeadBytes + 1) * 256> utf8;
-  // By first byte: the start of its row in `utf8` (kLeadBytes * 256 when it
-  // is not a lead byte).
-  std::array<uint16_t, 256> row;
+  // By the byte at a character start, and above it the byte after it when
+  // the first is a lead byte (else 0): the UTF-8 of the character that
+  // starts there. kNoPair for a lead byte and a trail-range byte that have
+  // no character, 0 for a lead byte without a trail-range byte after it and
+  // for a byte that is no character.
+  std::array<Packed, 256 * 256> start;
   // By the high byte of a BMP code point, its page in `cp932` (0: none).
   std::array<uint8_t, 256> page;
   // By page and low byte: the CP932 code (one byte below 0x100), 0 for none.
   std::array<uint16_t, kCodePages * 256> cp932;
 };
 
+// Where Utf8Cp932 finds the code of a UTF-8 sequence.
+struct Utf8Index {
+  // By the first two bytes of a UTF-8 sequence of one to three bytes, the
+  // first in the low byte and a byte past the sequence 0: where the codes of
+  // its characters start in `code`, one for each value of the low six bits
+  // of a third byte. 0 (no codes) for a sequence that is overlong, a
+  // surrogate or without a code.
+  std::array<uint16_t, 256 * 256> utf8_start;
+  // The bytes of CP932 codes, the first in the low byte; 0 for none.
+  std::array<uint16_t, kUtf8Codes> code;
+};
+
 // A pair whose second byte is in the trail range but that has no character.
 constexpr Packed kNoPair = 1;
 
 extern const EncodeTables kEncodeTables;
+extern const Utf8Index kUtf8Index;
 
-// The index of lead byte b among the lead bytes.
-constexpr size_t LeadIndex(unsigned char b) {
-  return b < 0xA0 ? b - 0x81u : b - 0xC1u;
-}
-
-// The UTF-8 of the pair first, second (see EncodeTables::utf8); 0 when
-// `first` is not a lead byte.
-inline Packed PairUtf8(unsigned char first, unsigned char second) {
-  return kEncodeTables.utf8[kEncodeTables.row[first] + second];
+// The UTF-8 of the character that starts with `first` followed by
+// `second`, which is 0 when `first` is not a lead byte (see
+// EncodeTables::start).
+inline Packed StartUtf8(unsigned char first, unsigned char second) {
+  return kEncodeTables.start[first | second << 8];
 }
 
 // The CP932 code of code point `cp`, 0 when it has none (U+0000 is 0x00).
 inline unsigned Cp932Code(char32_t cp) {
   if (cp >= 0x10000) return 0;
   return kEncodeTables.cp932[kEncodeTables.page[cp >> 8] * 256u + (cp & 0xFF)];
+}
+
+// The bytes of the CP932 code (see Utf8Index::code) of the UTF-8
+// sequence of one to three bytes in w, first byte lowest, the bytes past it
+// 0. The sequence is a lead byte followed by continuation bytes as many as
+// it asks for.
+inline unsigned Utf8Cp932(uint32_t w) {
+  return kUtf8Index.code[kUtf8Index.utf8_start[w & 0xFFFF] + (w >> 16 & 0x3F)];
 }
 
 }  // namespace zolt

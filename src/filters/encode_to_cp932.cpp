@@ -1,4 +1,6 @@
 // UTF-8 to code page 932.
+#include <array>
+
 #include "filters/encode.h"
 #include "filters/encode_stream.h"
 
@@ -11,6 +13,17 @@ constexpr Packed PackCode(unsigned code) {
   if (code == 0) return 0;
   return code < 0x100 ? code | 1u << 24 : (code >> 8) | (code & 0xFF) << 8 | 2u << 24;
 }
+
+// By first byte, the length of a UTF-8 sequence of one to three bytes; 0
+// for a byte that starts none.
+constexpr auto kLength = [] {
+  std::array<uint8_t, 256> length{};
+  for (unsigned b = 0; b < 0xF0; ++b) length[b] = b < 0x80 ? 1 : b < 0xC2 ? 0 : b < 0xE0 ? 2 : 3;
+  return length;
+}();
+
+// By length, the bytes of a word that a sequence of that length keeps.
+constexpr uint32_t kKeep[4] = {0, 0xFF, 0xFFFF, 0xFFFFFF};
 
 struct Utf8Codec {
   static constexpr size_t kGrowth = 2;
@@ -47,40 +60,60 @@ struct Utf8Codec {
     return PackCode(Cp932Code(cp));
   }
 
-  // ASCII runs a chunk at a time; three-byte sequences, the bulk of
-  // Japanese text, checked and looked up in place; the rest through Unit.
+  // Copies the 64 bytes at p when they are all ASCII; else converts the
+  // characters of the 64-byte chunk at p up to the last start of a
+  // character in it, or up to the first that is not a well-formed sequence
+  // of one to three bytes with a code. Returns where it stopped. The length
+  // of a character is the distance to the next start, from the mask of the
+  // continuation bytes. Reads up to p + 66.
+  static const unsigned char* Chunk(const unsigned char* p, char** out) {
+    char* o = *out;
+    if (BelowMask(p, kMaskChunk, 0x80) == ~uint64_t{0}) {
+      std::memcpy(o, p, kMaskChunk);
+      *out = o + kMaskChunk;
+      return p + kMaskChunk;
+    }
+    uint64_t starts = ~RangeMask(p, 0x80, 0xBF);
+    if ((starts & 1) == 0) return p;  // a stray continuation byte
+    size_t i = 0;
+    for (starts &= starts - 1; starts != 0; starts &= starts - 1) {
+      size_t next = static_cast<size_t>(std::countr_zero(starts));
+      uint32_t w;
+      std::memcpy(&w, p + i, 4);
+      if (kLength[w & 0xFF] != next - i) break;
+      unsigned bytes = Utf8Cp932(w & kKeep[next - i]);
+      if (bytes == 0) break;
+      std::memcpy(o, &bytes, 2);
+      o += 1 + ((bytes + 0xFF00) >> 16);  // 2 when the second byte is not 0, without a branch
+      i = next;
+    }
+    *out = o;
+    return p + i;
+  }
+
+  // Converts the unit at p through Unit: writes it and returns its end,
+  // or returns nullptr when it is not a whole, convertible character.
+  static const unsigned char* Slow(const unsigned char* p, const unsigned char* end, char** o) {
+    size_t length;
+    Packed c = Unit(p, static_cast<size_t>(end - p), &length);
+    if (c == 0) return nullptr;
+    std::memcpy(*o, &c, 4);
+    *o += PackedLength(c);
+    return p + length;
+  }
+
+  // 64-byte chunks through Chunk; what it leaves, and the last bytes,
+  // through Unit. Stops before the first unit that is not a whole,
+  // convertible character.
   static char* Run(const unsigned char** at, const unsigned char* end, char* o) {
     const unsigned char* p = *at;
-    while (p < end) {
-      unsigned b = *p;
-      if (b < 0x80) {
-        if (end - p < static_cast<ptrdiff_t>(kMaskChunk)) {
-          *o++ = static_cast<char>(*p++);
-        } else {
-          CopyAscii(&p, &o);
-        }
-        continue;
-      }
-      if ((b & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
-        char32_t cp = (b & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
-        unsigned code = Cp932Code(cp);
-        if (cp >= 0x800 && code != 0) {  // not overlong; surrogates have no code
-          unsigned two = code > 0xFF;
-          unsigned bytes = two ? (code >> 8 | code << 8) : code;
-          std::memcpy(o, &bytes, 2);
-          o += 1 + two;
-          p += 3;
-          continue;
-        }
-      }
-      size_t length;
-      Packed c = Unit(p, static_cast<size_t>(end - p), &length);
-      if (c == 0) break;
-      std::memcpy(o, &c, 4);
-      o += PackedLength(c);
-      p += length;
+    while (p != nullptr && p < end) {
+      *at = p;
+      const unsigned char* q = p;
+      if (end - p > static_cast<ptrdiff_t>(kMaskChunk + 2)) q = Chunk(p, &o);
+      p = q != p ? q : Slow(p, end, &o);
     }
-    *at = p;
+    if (p != nullptr) *at = p;
     return o;
   }
 };

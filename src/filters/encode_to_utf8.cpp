@@ -1,6 +1,4 @@
 // Code page 932 to UTF-8.
-#include <array>
-
 #include "filters/encode.h"
 #include "filters/encode_stream.h"
 #include "support/sjis.h"
@@ -8,18 +6,6 @@
 namespace zolt {
 
 namespace {
-
-// The UTF-8 of each single byte that is a character: ASCII, and the
-// half-width katakana 0xA1-0xDF (U+FF61-U+FF9F); 0 for the others.
-constexpr auto kSingle = [] {
-  std::array<Packed, 256> single{};
-  for (unsigned b = 0; b < 0x80; ++b) single[b] = b | 1u << 24;
-  for (unsigned b = 0xA1; b <= 0xDF; ++b) {
-    unsigned cp = 0xFF61 + b - 0xA1;
-    single[b] = 0xEF | (0x80 | (cp >> 6 & 0x3F)) << 8 | (0x80 | (cp & 0x3F)) << 16 | 3u << 24;
-  }
-  return single;
-}();
 
 // The bytes of a chunk that start a character, from its lead-range mask,
 // the chunk starting a character. `carry` is set when the last character
@@ -37,6 +23,27 @@ inline uint64_t CharacterStarts(uint64_t lead, bool* carry) {
   return ~(seconds | TrailMask(lead, carry));
 }
 
+// For each byte of the 64-byte chunk at p, whose lead-byte mask is `lead`,
+// its index in EncodeTables::start: the byte, and above it the byte after it
+// when it is a lead byte, else 0. The table entries of a single byte are
+// then the few at the start of the table.
+inline void StartIndexes(const unsigned char* p, uint64_t lead, uint16_t* index) {
+#if defined(__SSE2__)
+  const __m128i flip = _mm_set1_epi8(0x20);
+  for (int k = 0; k < 4; ++k) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+    __m128i second = _mm_and_si128(next, InRange16(_mm_xor_si128(v, flip), 0xA1, 0xDC));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(index + 16 * k), _mm_unpacklo_epi8(v, second));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(index + 16 * k + 8), _mm_unpackhi_epi8(v, second));
+  }
+#else
+  for (size_t i = 0; i < kMaskChunk; ++i)
+    index[i] = static_cast<uint16_t>(p[i] | (lead >> i & 1 ? p[i + 1] << 8 : 0));
+#endif
+  (void)lead;
+}
+
 struct Cp932Codec {
   static constexpr size_t kGrowth = 3;
   static constexpr bool kSkipsBom = false;
@@ -45,38 +52,36 @@ struct Cp932Codec {
   // A byte 0x80, 0xA0 or 0xFD-0xFF, a lead byte without a trail-range byte
   // after it, and a pair without a character are unconvertible.
   static Packed Unit(const unsigned char* p, size_t available, size_t* length) {
-    unsigned b = p[0];
-    *length = 1;
-    if (kSingle[b] != 0) return kSingle[b];
-    if (!IsSjisLead(static_cast<unsigned char>(b))) return 0;
-    if (available < 2) {
-      *length = 0;
-      return 0;
-    }
-    Packed c = PairUtf8(static_cast<unsigned char>(b), p[1]);
-    if (c == 0) return 0;  // the lead byte alone
-    *length = 2;
+    bool lead = IsSjisLead(p[0]);
+    *length = lead && available < 2 ? 0 : 1;
+    if (*length == 0) return 0;
+    Packed c = StartUtf8(p[0], lead ? p[1] : 0);
+    if (lead && c != 0) *length = 2;  // else the lead byte alone
     return c == kNoPair ? 0 : c;
   }
 
   // A 64-byte chunk at a time: the starts of its characters come from the
   // lead-byte mask, so the next character's place never waits for a table
-  // load. A pair looked up for a single byte, and a single byte looked up
-  // for a lead byte, give 0, so each character's UTF-8 is the two lookups
-  // or-ed. A character at byte 63 may take byte 64. Stops before the first
+  // load, and each character's UTF-8 is one load indexed by its first two
+  // bytes. A character at byte 63 may take byte 64. Stops before the first
   // unit that is not a whole, convertible character.
   static char* Run(const unsigned char** at, const unsigned char* end, char* o) {
     const unsigned char* p = *at;
     while (end - p > static_cast<ptrdiff_t>(kMaskChunk)) {
-      if (*p < 0x80) {
-        CopyAscii(&p, &o);
+      if (BelowMask(p, kMaskChunk, 0x80) == ~uint64_t{0}) {
+        std::memcpy(o, p, kMaskChunk);
+        p += kMaskChunk;
+        o += kMaskChunk;
         continue;
       }
       bool carry = false;
-      uint64_t starts = CharacterStarts(LeadMask(p), &carry);
+      uint64_t lead = LeadMask(p);
+      uint64_t starts = CharacterStarts(lead, &carry);
+      uint16_t index[kMaskChunk];
+      StartIndexes(p, lead, index);
       for (; starts != 0; starts &= starts - 1) {
-        int i = std::countr_zero(starts);
-        Packed c = PairUtf8(p[i], p[i + 1]) | kSingle[p[i]];
+        size_t i = static_cast<size_t>(std::countr_zero(starts));
+        Packed c = kEncodeTables.start[index[i]];
         if (c <= kNoPair) {
           *at = p + i;
           return o;
