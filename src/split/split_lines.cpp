@@ -150,9 +150,9 @@ size_t NextCandidate(const unsigned char* p, size_t from, size_t end, bool line_
   if (line_start && filter.MayMatch(p + from, from + 1 < end)) return from;
   size_t at = from;
   for (; end - at > kMaskChunk; at += kMaskChunk) {
-    uint64_t starts = EqualMask(p + at, kMaskChunk, '\n');
-    if (filter.only >= 0)
-      starts &= EqualMask(p + at + 1, kMaskChunk, static_cast<unsigned char>(filter.only));
+    uint64_t starts = filter.only < 0
+                          ? EqualMask(p + at, kMaskChunk, '\n')
+                          : PairMask(p + at, '\n', static_cast<unsigned char>(filter.only));
     for (; starts != 0; starts &= starts - 1) {
       size_t q = at + static_cast<size_t>(std::countr_zero(starts)) + 1;
       if (filter.MayMatch(p + q, q + 1 < end)) return q;
