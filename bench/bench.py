@@ -37,7 +37,8 @@ sys.path.insert(0, HERE)
 import corpus  # noqa: E402
 
 ENV = dict(os.environ, LC_ALL="C", LANG="C")
-DAI = bytes((0x91, 0xE6))  # the chapter heading mark of the corpus
+NOTE = bytes((0x81, 0x6D))  # the note mark of the corpus that pattern split cuts at
+EVERY = 1000  # pattern split: a new piece at every EVERY-th note
 MIB = 1024 * 1024
 # The targets of each kind of job: (text, test) pairs, where test takes
 # the figures of the job (see job_figures) and says whether it is met.
@@ -114,10 +115,10 @@ def run_once(argv, stdin_path, output, outdir):
     return float(wall), float(cpu), int(rss), int(code)
 
 
-def count_headings(path):
-    """Lines that start with the chapter heading mark."""
+def count_notes(path):
+    """Lines that start with the note mark."""
     with open(path, "rb") as f:
-        return sum(1 for line in f if line.startswith(DAI))
+        return sum(1 for line in f if line.startswith(NOTE))
 
 
 def count_lines(path):
@@ -167,12 +168,12 @@ def make_jobs(text, work, tag):
     work = os.path.relpath(work, ROOT)
     out = os.path.join(work, "out-" + tag)
     merged = os.path.join(work, "merged-" + tag)
-    chapters = count_headings(os.path.join(ROOT, text))
+    chapters = count_notes(os.path.join(ROOT, text))
     utf8 = make_utf8(os.path.join(ROOT, text), os.path.join(ROOT, work))
     piece_k = max(1, -(-size // 20 // 1000))  # about 20 pieces
     # As many pieces as the pattern split makes, so that the two line
     # splits differ only in how they find the cut.
-    piece_lines = max(1, -(-lines // max(1, chapters)))
+    piece_lines = max(1, -(-lines // max(1, chapters // EVERY)))
     pieces = os.path.join(out, "x")
     jobs = [
         Job("copy", [text], ["cat", text], kind="copy"),
@@ -196,8 +197,9 @@ def make_jobs(text, work, tag):
             output="discard", outdir=out, kind="split"),
         Job("-SnL", ["-S%d.4L" % piece_lines, text, out], ["split", "-l", str(piece_lines), text, pieces],
             output="discard", outdir=out, kind="split-lines"),
-        Job("-S pattern", ["-S1.4L", b"-#^" + DAI, text, out],
-            ["csplit", "-s", "-z", "-n", "4", "-f", pieces, text, b"/^" + DAI + b"/", "{*}"],
+        Job("-S pattern", ["-S%d.4L" % EVERY, b"-#^" + NOTE, text, out],
+            ["awk", "-v", "p=" + pieces, b'BEGIN { f = p "0000" } NR > 1 && /^' + NOTE +
+             b'/ && ++n %% %d == 0 { close(f); f = sprintf("%%s%%04d", p, ++k) } { print > f }' % EVERY, text],
             output="discard", outdir=out, kind="split-pattern"),
     ]
     return jobs, lines, chapters
@@ -296,7 +298,7 @@ def main():
 
     os.makedirs(args.work, exist_ok=True)
     zolt = os.path.abspath(args.zolt)
-    missing = [t for t in ("cat", "tr", "uniq", "expand", "nkf", "split", "csplit", "iconv") if not shutil.which(t)]
+    missing = [t for t in ("cat", "tr", "uniq", "expand", "nkf", "split", "awk", "iconv") if not shutil.which(t)]
     if missing:
         sys.exit("bench: missing peer tools: %s (nkf is the Debian package nkf)" % " ".join(missing))
 
@@ -392,8 +394,8 @@ def main():
             cpu_model(), os.cpu_count() or 0, memory_size(), platform.release(), load_start, load_average()),
         "- Work directory: %s (%s)" % (os.path.relpath(args.work, ROOT) if args.work.startswith(ROOT) else args.work,
                                        filesystem_type(args.work)),
-        "- Corpus: %s, %s bytes, %s lines, %d chapter headings; CR LF lines" % (
-            label, format(size, ","), format(lines, ","), chapters),
+        "- Corpus: %s, %s bytes, %s lines, %d note lines (pattern split cuts at every %d-th); CR LF lines" % (
+            label, format(size, ","), format(lines, ","), chapters, EVERY),
         "- Runs: %d per tool and job, zolt and peer alternating; CPU least / median of the runs;" % args.runs,
         "  the ratios are of the least times (the runs least disturbed by other work)",
         "- Peers: %s; %s; %s" % (tool_version(["cat", "--version"]), tool_version(["nkf", "--version"]),

@@ -77,6 +77,7 @@ FULL_SPACE = sjis(0x8140)
 MARU = sjis(0x8142)
 OPEN_Q, CLOSE_Q = sjis(0x8175), sjis(0x8176)
 STAR = sjis(0x8196)
+OPEN_NOTE, CLOSE_NOTE = sjis(0x816D), sjis(0x816E)  # the note mark that pattern split cuts at
 
 
 def kanji_number(n):
@@ -145,6 +146,9 @@ class Writer:
         title = b"".join(self.rng.choice(self.w["kanji"]) for _ in range(self.rng.randint(1, 3)))
         return DAI + kanji_number(self.chapter % 1000) + SHOU + FULL_SPACE + title
 
+    def note(self):
+        return OPEN_NOTE + self.rng.choice(self.w["kanji"]) + CLOSE_NOTE + self.sentence()
+
     def swap_case(self, line):
         return line.swapcase()  # bytes.swapcase touches ASCII letters only
 
@@ -166,6 +170,8 @@ class Writer:
         if r < 0.98:
             line = b" " + self.table() + b" " + rng.choice(self.w["ascii"])
             return [line, self.swap_case(line), line]
+        if r < 0.99:
+            return [self.note()]
         return [FULL_SPACE * 3 + STAR + FULL_SPACE + STAR + FULL_SPACE + STAR]
 
 

@@ -46,4 +46,8 @@ bool SearchCompiled(const CompiledPattern& compiled, std::string_view text, Text
   return found;
 }
 
+const LineStartFilter* StartFilterOf(const CompiledPattern& compiled) {
+  return compiled.start_filter.get();
+}
+
 }  // namespace zolt

@@ -10,6 +10,8 @@
 // and pattern_match runs it.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -43,5 +45,26 @@ enum class TextIs : uint8_t { kWholeLine, kFirstChunk };
 // search at a time. Time grows with (pattern size x line length), never
 // faster.
 bool SearchCompiled(const CompiledPattern& compiled, std::string_view text, TextIs what);
+
+// The first bytes of the lines a pattern that must match at the line's start
+// with a given character can match; a line whose bytes it rules out never
+// matches, so the search is needed only for the others.
+struct LineStartFilter {
+  enum Opens : uint8_t { kNever, kSingle, kLead };
+  std::array<Opens, 256> first{};  // what a line starting with the byte opens
+  std::bitset<65536> pairs;        // (lead << 8 | second) that read as the character
+  int only = -1;                   // the one byte that may open a match, or -1
+
+  // Whether a line starting at p[0] (p[1] after it when `more`) may match.
+  bool MayMatch(const unsigned char* p, bool more) const {
+    Opens opens = first[p[0]];
+    if (opens != kLead || !more) return opens != kNever;
+    return pairs[static_cast<size_t>(p[0]) << 8 | p[1]];
+  }
+};
+
+// The pattern's line-start filter, or null when its match may start a line
+// with any byte.
+const LineStartFilter* StartFilterOf(const CompiledPattern& compiled);
 
 }  // namespace zolt

@@ -4,6 +4,7 @@
 
 #include "pattern/char_reader.h"
 #include "pattern/pattern_compile.h"
+#include "support/sjis.h"
 
 namespace zolt {
 
@@ -135,6 +136,48 @@ bool RuledOutByFirstCharacter(const Program& program, std::string_view text) {
   return !whole || ch.code != program.code[0].value;
 }
 
+// Whether `text` starts with the characters of an anchored literal program;
+// *end is their count.
+bool StartsWithLiteral(const Program& program, std::string_view text, size_t* end) {
+  for (*end = 0; program.code[*end].op == Op::kChar; ++*end) {
+    CharRead ch = NextChar(&text);
+    bool whole = ch.kind == CharKind::kSingle || ch.kind == CharKind::kDouble;
+    if (!whole || ch.code != program.code[*end].value) return false;
+  }
+  return true;
+}
+
+// True when the program is '^' and characters only.
+bool IsAnchoredLiteral(const Program& program) {
+  if (!program.anchored) return false;
+  return std::all_of(program.code.begin(), program.code.end() - 1,
+                     [](const Instruction& op) { return op.op == Op::kChar; });
+}
+
+// The line-start filter of a program whose match must start the line with a
+// character, or null. Every byte and pair of bytes is read as the search
+// reads it, so the filter rules out exactly the lines the search does.
+std::unique_ptr<LineStartFilter> MakeStartFilter(const Program& program) {
+  if (!program.anchored || program.code[0].op != Op::kChar) return nullptr;
+  auto filter = std::make_unique<LineStartFilter>();
+  uint32_t want = program.code[0].value;
+  int opening = 0;
+  for (unsigned b = 1; b < 256; ++b) {
+    unsigned char lead = static_cast<unsigned char>(b);
+    if (!IsSjisLead(lead)) {
+      if (b == want) filter->first[b] = LineStartFilter::kSingle;
+    } else {
+      for (unsigned s = 1; s < 256; ++s) {
+        if (SjisToJis(lead, static_cast<unsigned char>(s)) != want) continue;
+        filter->first[b] = LineStartFilter::kLead;
+        filter->pairs.set(b << 8 | s);
+      }
+    }
+    if (filter->first[b] != LineStartFilter::kNever) filter->only = ++opening == 1 ? int(b) : -1;
+  }
+  return filter;
+}
+
 // Marks instruction `w` as one where paths branch or join.
 void AddSlot(CompiledPattern* compiled, size_t w) {
   if (compiled->slot[w] < 0) compiled->slot[w] = static_cast<int32_t>(compiled->slot_count++);
@@ -147,6 +190,8 @@ void BuildCompiledPattern(std::string_view pattern, CompiledPattern* compiled) {
   const std::vector<Instruction>& code = compiled->program.code;
   compiled->slot.assign(code.size(), -1);
   compiled->slot_count = 0;
+  compiled->anchored_literal = IsAnchoredLiteral(compiled->program);
+  compiled->start_filter = MakeStartFilter(compiled->program);
   // Every instruction other than these is reached only from the one before.
   for (size_t at = 0; at < code.size(); ++at) {
     if (!HasTarget(code[at].op)) continue;
@@ -158,6 +203,10 @@ void BuildCompiledPattern(std::string_view pattern, CompiledPattern* compiled) {
 
 bool FindMatch(const CompiledPattern& compiled, std::string_view text, TextIs what, size_t* start,
                size_t* end) {
+  if (compiled.anchored_literal) {
+    *start = 0;
+    return StartsWithLiteral(compiled.program, text, end);
+  }
   if (RuledOutByFirstCharacter(compiled.program, text)) return false;
   SearchScratch* scratch = &compiled.scratch;
   ToCodeString(text, &scratch->codes);

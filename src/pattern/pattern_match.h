@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +42,8 @@ struct CompiledPattern {
   Program program;
   std::vector<int32_t> slot;  // per instruction: its row in the visited bits, or -1
   size_t slot_count = 0;
+  bool anchored_literal = false;  // '^' and characters only: decided without the search
+  std::unique_ptr<LineStartFilter> start_filter;  // null when no first byte is ruled out
   mutable SearchScratch scratch;  // a search's working memory, not part of the pattern
 };
 

@@ -147,6 +147,48 @@ bool TakeChunk(PatternCut* cut, const Chunk& chunk) {
   return true;
 }
 
+// The next line start in p[from, end) whose first bytes the filter lets
+// through, or `end`; `from` starts a line when `line_start`. A line start
+// follows each LF: 64-byte blocks give their LFs, and with a single opening
+// byte only the LFs right before it.
+size_t NextCandidate(const unsigned char* p, size_t from, size_t end, bool line_start,
+                     const LineStartFilter& filter) {
+  if (line_start && filter.MayMatch(p + from, from + 1 < end)) return from;
+  size_t at = from;
+  for (; end - at > kMaskChunk; at += kMaskChunk) {
+    uint64_t starts = filter.only < 0
+                          ? EqualMask(p + at, kMaskChunk, '\n')
+                          : PairMask(p + at, '\n', static_cast<unsigned char>(filter.only));
+    for (; starts != 0; starts &= starts - 1) {
+      size_t q = at + static_cast<size_t>(std::countr_zero(starts)) + 1;
+      if (filter.MayMatch(p + q, q + 1 < end)) return q;
+    }
+  }
+  for (; at < end; ++at) {
+    const void* lf = std::memchr(p + at, '\n', end - at);
+    if (!lf) return end;
+    at = static_cast<size_t>(static_cast<const unsigned char*>(lf) - p);
+    if (at + 1 < end && filter.MayMatch(p + at + 1, at + 2 < end)) return at + 1;
+  }
+  return end;
+}
+
+// Takes the lines of the buffered input that the filter rules out into the
+// current run: up to the next line that may match, or to the end of the
+// buffered bytes.
+void SkipRuledOut(PatternCut* cut, const LineStartFilter& filter) {
+  InStream* input = cut->input;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(input->buffer.data());
+  size_t to = NextCandidate(p, input->pos, input->end, cut->line_start, filter);
+  if (to == input->pos) return;
+  if (!cut->have_run) {
+    cut->run = input->pos;
+    cut->have_run = true;
+  }
+  input->pos = to;
+  cut->line_start = to < input->end || p[to - 1] == '\n';
+}
+
 // With a pattern a line is tested once, on its first chunk, except the
 // first line of the input; the n1-th match opens a piece. A search that
 // runs out of memory ends the current piece with the chunks taken before.
@@ -155,10 +197,15 @@ bool SplitByPattern(PatternCut* cut, const WorkBuffer& work, int64_t n1,
   InStream* input = cut->input;
   int64_t count = 1;
   bool first = true;
+  const LineStartFilter* filter = StartFilterOf(pattern);
   for (;;) {
     if (input->pos == input->end) {
       if (!FlushRun(cut)) return false;  // the buffer is about to be refilled
       if (FillInput(input) == 0) break;
+    }
+    if (filter && !first && !cut->dropping) {
+      SkipRuledOut(cut, *filter);
+      if (input->pos == input->end) continue;
     }
     Chunk chunk;
     if (!ChunkInPlace(*input, work.size() - 1, &chunk)) {

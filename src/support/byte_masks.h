@@ -74,6 +74,35 @@ inline uint64_t EqualMask(const unsigned char* p, size_t n, unsigned char c) {
   return mask;
 }
 
+// Mask of the bytes i of p[0..63] equal to `a` with p[i + 1] equal to `b`;
+// p[64] must be readable. Chunks without such a pair cost one test.
+inline uint64_t PairMask(const unsigned char* p, unsigned char a, unsigned char b) {
+#if defined(__SSE2__)
+  const __m128i want_a = _mm_set1_epi8(static_cast<char>(a));
+  const __m128i want_b = _mm_set1_epi8(static_cast<char>(b));
+  __m128i pairs[4];
+  __m128i any = _mm_setzero_si128();
+  for (int k = 0; k < 4; ++k) {
+    __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+    pairs[k] = _mm_and_si128(_mm_cmpeq_epi8(here, want_a), _mm_cmpeq_epi8(next, want_b));
+    any = _mm_or_si128(any, pairs[k]);
+  }
+  if (_mm_movemask_epi8(any) == 0) return 0;
+  uint64_t mask = 0;
+  for (int k = 0; k < 4; ++k) {
+    uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(pairs[k])) & 0xFFFF;
+    mask |= static_cast<uint64_t>(bits) << (16 * k);
+  }
+  return mask;
+#else
+  uint64_t mask = 0;
+  for (size_t i = 0; i < kMaskChunk; ++i)
+    mask |= static_cast<uint64_t>(p[i] == a && p[i + 1] == b) << i;
+  return mask;
+#endif
+}
+
 // Mask of the bytes equal to `c` among p[0..15].
 inline uint32_t EqualMask16(const unsigned char* p, unsigned char c) {
 #if defined(__SSE2__)
