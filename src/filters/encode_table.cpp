@@ -33,7 +33,7 @@ constexpr void ForEachCode(F f) {
   for (unsigned b = 0xA1; b <= 0xDF; ++b) f(b, char32_t{0xFF61 + b - 0xA1});
   for (size_t lead = 0; lead < kLeadBytes; ++lead) {
     const char8_t* s = kDoubleByteText[lead];
-    unsigned lead_byte = lead < 0x1F ? 0x81 + lead : 0xC1 + lead;
+    unsigned lead_byte = static_cast<unsigned>(lead < 0x1F ? 0x81 + lead : 0xC1 + lead);
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
       if (trail == 0x7F) continue;
       char32_t cp = NextCodePoint(s);
