@@ -7,8 +7,6 @@
 #include <cstring>
 
 #include "filters/filter_driver.h"
-#include "io/copy.h"
-#include "io/work_buffer.h"
 #include "support/byte_masks.h"
 #include "support/platform.h"
 #include "support/wide_masks.h"
@@ -32,18 +30,6 @@ void PutNewline(int type, OutStream* out) {
     default:
       break;
   }
-}
-
-// The plain copy: no per-byte work. From a file the system copies the data
-// itself where it can; whatever it leaves (or cannot do) moves in whole
-// blocks from the input stream's buffer to the output, which reports the
-// errors. The work buffer is taken as the job requires, but the data never
-// passes through it.
-int PlainCopy(StreamPair* pair) {
-  WorkBuffer work;
-  if (!work.Allocate()) return -1;
-  CopyStream(&pair->input, &pair->output, true);
-  return 0;
 }
 
 // A block of input: the bytes around a range that its rules may look at.
@@ -247,10 +233,6 @@ int RunNewlineBlocks(StreamPair* pair, int type) {
 }
 
 }  // namespace
-
-int CopyUnchanged(StreamPair* pair) {
-  return PlainCopy(pair);
-}
 
 int ConvertNewlines(StreamPair* pair, Newline newline) {
   return RunNewlineBlocks(pair, newline == Newline::kCrLf ? 1 : newline == Newline::kLf ? 2 : 4);

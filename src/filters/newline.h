@@ -1,4 +1,4 @@
-// Newline conversion (and the plain copy) and joining of lines.
+// Newline conversion and joining of lines.
 #pragma once
 
 #include "io/stream_pair.h"
@@ -12,8 +12,6 @@ enum class Newline {
   kCr,    // 0x0D
 };
 
-// Copies the input unchanged, in whole blocks.
-int CopyUnchanged(StreamPair* pair);
 // Rewrites every newline (CR LF, lone CR, lone LF) in the form `newline`.
 int ConvertNewlines(StreamPair* pair, Newline newline);
 // Deletes every CR; an LF is kept unless it directly follows a CR.
