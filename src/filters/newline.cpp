@@ -7,8 +7,6 @@
 #include <cstring>
 
 #include "filters/filter_driver.h"
-#include "io/copy.h"
-#include "io/work_buffer.h"
 #include "support/byte_masks.h"
 #include "support/platform.h"
 #include "support/wide_masks.h"
@@ -32,18 +30,6 @@ void PutNewline(Newline type, OutStream* out) {
     case Newline::kNone:
       break;
   }
-}
-
-// The plain copy: no per-byte work. From a file the system copies the data
-// itself where it can; whatever it leaves (or cannot do) moves in whole
-// blocks from the input stream's buffer to the output, which reports the
-// errors. The work buffer is taken as the job requires, but the data never
-// passes through it.
-JobResult PlainCopy(StreamPair* pair) {
-  WorkBuffer work;
-  if (!work.Allocate()) return JobResult::kFailed;
-  CopyStream(&pair->input, &pair->output, CopyBy::kSystem);
-  return JobResult::kDone;
 }
 
 // A block of input: the bytes around a range that its rules may look at.
@@ -244,10 +230,6 @@ JobResult RunNewlineBlocks(StreamPair* pair, Newline type) {
 }
 
 }  // namespace
-
-JobResult CopyUnchanged(StreamPair* pair) {
-  return PlainCopy(pair);
-}
 
 JobResult ConvertNewlines(StreamPair* pair, Newline newline) {
   return RunNewlineBlocks(pair, newline);

@@ -1,4 +1,4 @@
-// Newline conversion (and the plain copy) and joining of lines.
+// Newline conversion and joining of lines.
 #pragma once
 
 #include "io/stream_pair.h"
@@ -14,8 +14,6 @@ enum class Newline {
   kNone,  // joining: every CR goes, and an LF directly after a CR with it
 };
 
-// Copies the input unchanged, in whole blocks.
-JobResult CopyUnchanged(StreamPair* pair);
 // Rewrites every newline (CR LF, lone CR, lone LF) in the form `newline`
 // (kNone: as JoinLines).
 JobResult ConvertNewlines(StreamPair* pair, Newline newline);

@@ -4,7 +4,7 @@
 
 #include "front/usage.h"
 #include "support/messages.h"
-#include "support/sjis.h"
+#include "support/switch_prefix.h"
 
 namespace zolt {
 

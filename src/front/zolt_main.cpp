@@ -9,6 +9,7 @@
 #include "filters/kana.h"
 #include "filters/letter_case.h"
 #include "filters/newline.h"
+#include "filters/plain_copy.h"
 #include "filters/tabs.h"
 #include "filters/uniq.h"
 #include "front/command.h"

@@ -107,27 +107,6 @@ size_t FillInput(InStream* in) {
   return in->end;
 }
 
-size_t ReadBlock(InStream* in, char* data, size_t size) {
-  if (in->pos < in->end) {
-    size_t n = std::min(size, in->end - in->pos);
-    std::memcpy(data, in->buffer.data() + in->pos, n);
-    in->pos += n;
-    return n;
-  }
-  if (in->eof || in->error || in->fd < 0) return 0;
-  if (size < in->buffer.size()) {
-    if (FillInput(in) == 0) return 0;
-    return ReadBlock(in, data, size);
-  }
-  int64_t n = Sys().Read(in->fd, data, size);
-  if (n < 0) {
-    in->error = true;
-    return 0;
-  }
-  if (n == 0) in->eof = true;
-  return static_cast<size_t>(n);
-}
-
 int64_t ReadLine(InStream* in, char* line, size_t size) {
   if (size == 0) return -1;
   size_t stored = 0;

@@ -79,9 +79,6 @@ bool OpenOutput(OutStream* out, const std::string& name, OpenMode mode);
 // its file yet: the file stays as it was, also when the stream is closed.
 void AbandonUnstarted(OutStream* out);
 
-// Reads up to `size` bytes (buffered bytes first); 0 at end of input or
-// after a read error, which is treated as the end.
-size_t ReadBlock(InStream* in, char* data, size_t size);
 // Makes at least one byte available in [pos, end) unless the input ended;
 // returns the number of bytes buffered.
 size_t FillInput(InStream* in);

@@ -4,7 +4,8 @@
 #include "merge/list_file.h"
 #include "merge/wildcard_list.h"
 #include "support/messages.h"
-#include "support/sjis.h"
+#include "support/path.h"
+#include "support/switch_prefix.h"
 #include "support/wildcard_match.h"
 
 namespace zolt {

@@ -4,8 +4,8 @@
 #include <new>
 
 #include "support/messages.h"
+#include "support/path.h"
 #include "support/platform.h"
-#include "support/sjis.h"
 
 namespace zolt {
 

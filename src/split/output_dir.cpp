@@ -1,8 +1,8 @@
 #include "split/output_dir.h"
 
 #include "support/messages.h"
+#include "support/path.h"
 #include "support/platform.h"
-#include "support/sjis.h"
 
 namespace zolt {
 

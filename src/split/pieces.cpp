@@ -5,6 +5,7 @@
 
 #include "io/copy.h"
 #include "support/messages.h"
+#include "support/path.h"
 #include "support/sjis.h"
 
 namespace zolt {

@@ -71,19 +71,6 @@ bool SameFileName(const char* a, const char* b) {
   }
 }
 
-const char* PathLeaf(const char* path) {
-  const char* leaf = path;
-#ifdef _WIN32
-  if (path[0] != '\0' && !IsSjisLead(static_cast<unsigned char>(path[0])) && path[1] == ':')
-    leaf = path + 2;
-#endif
-  ForEachSingleByte(path, [&](const char* p) {
-    if (IsPathSeparator(*p)) leaf = p + 1;
-    return true;
-  });
-  return leaf;
-}
-
 bool EndsWithLeadByte(const char* text, size_t size) {
   // A byte outside the lead ranges ends a character, so the lead-range bytes
   // after it pair up as lead and trail: an odd run ends on a lead byte.

@@ -46,38 +46,4 @@ const char* SjisFindLast(const char* text, char ch);
 // the first byte, is a lead byte: its trail byte would be the next byte.
 bool EndsWithLeadByte(const char* text, size_t size);
 
-// The path separator of this system: '\\' on Win32, '/' elsewhere.
-#ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
-
-// True for a byte that separates directories when it is a single-byte
-// character: '/' on every system, and '\\' too on Win32.
-constexpr bool IsPathSeparator(char c) {
-#ifdef _WIN32
-  return c == '\\' || c == '/';
-#else
-  return c == '/';
-#endif
-}
-
-// Where the last component of `path` starts: after its last separator that
-// is a single-byte character, else (Win32) after a leading drive "X:", else
-// at `path` itself. An empty last component means that `path` names a
-// directory to which a name is joined as it stands ("OUT/", and on Win32
-// "OUT\\" or a bare "X:", that drive's current directory).
-const char* PathLeaf(const char* path);
-
-// True when `c` starts a switch or an option: '-' everywhere, and '/' on
-// Win32 too. On POSIX an argument that starts with '/' is a path.
-constexpr bool IsSwitchPrefix(char c) {
-#ifdef _WIN32
-  return c == '-' || c == '/';
-#else
-  return c == '-';
-#endif
-}
-
 }  // namespace zolt
