@@ -58,7 +58,7 @@ extern const Utf8Index kUtf8Index;
 // `second`, which is 0 when `first` is not a lead byte (see
 // EncodeTables::start).
 inline Packed StartUtf8(unsigned char first, unsigned char second) {
-  return kEncodeTables.start[first | second << 8];
+  return kEncodeTables.start[static_cast<size_t>(first | second << 8)];
 }
 
 // The CP932 code of code point `cp`, 0 when it has none (U+0000 is 0x00).

@@ -48,7 +48,10 @@ DiskSpace CheckDiskSpace(int64_t required, const char* path) {
 }
 
 DiskSpace CheckDiskSpaceOf(int64_t required, int fd) {
-  return CheckFree(required, Sys().FreeBytesOf(fd));
+  // An open file whose file system cannot be told (a handle Wine got from
+  // its host) is not refused: a write that finds no room is reported.
+  uint64_t free = Sys().FreeBytesOf(fd);
+  return free == kFreeSpaceUnknown ? DiskSpace::kEnough : CheckFree(required, free);
 }
 
 }  // namespace zolt

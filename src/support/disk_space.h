@@ -26,7 +26,8 @@ enum class DiskSpace {
 // Decides whether the file system (drive) that `path` names has `required`
 // bytes free. `path` null or empty means the current directory.
 DiskSpace CheckDiskSpace(int64_t required, const char* path);
-// The same for the file system that holds the open file `fd`.
+// The same for the file system that holds the open file `fd`; kEnough when
+// that file system cannot be told.
 DiskSpace CheckDiskSpaceOf(int64_t required, int fd);
 
 }  // namespace zolt

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "front/zolt_main.h"
+#include "support/path.h"
 #include "unit/fake_platform.h"
 #include "unit/filter_references.h"
 
@@ -190,7 +191,10 @@ TEST(FaultInjection, MergeAndSplitReportMemoryReadSearchSpaceAndOpenFailures) {
       // An input that ends before its size (it shrank): no piece for nothing.
       {{"-S1", "in"}, {.extra_size = 1500}, 1, "in._02\nファイルが変です (^^; : in\n", "in._03"},
       // A probe that cannot be deleted is reported.
-      {{"-S1", "in", "d"}, {.fail_remove = true}, 0, "d/_ZO_$$$$.TMP: "},
+      {{"-S1", "in", "d"},
+       {.fail_remove = true},
+       0,
+       std::string("d") + kPathSeparator + "_ZO_$$$$.TMP: "},
       // Reads that fail part-way through the input.
       {{"-S100", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},
       {{"-S1L", "in"}, {.read_fails_at = 1000, .read_sizes = {500}}, 1, kReadFailed},
