@@ -38,7 +38,7 @@ bool WellFormed(const std::string& s) {
 // The output of `sw` on `in`, required to succeed.
 std::string Run(const char* sw, const std::string& in, const std::vector<size_t>& reads) {
   zolt::testing::FilterRun run = zolt::testing::RunFilterJob(sw, in, reads);
-  Require(run.result == 0 && run.closed, "the replacing conversion succeeds");
+  Require(run.result == zolt::JobResult::kDone && run.closed, "the replacing conversion succeeds");
   return run.out;
 }
 
