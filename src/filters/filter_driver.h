@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 
 #include "io/stream_pair.h"
 
@@ -19,8 +20,9 @@ template <typename Step>
 bool ForEachBlock(StreamPair* pair, Step&& step) {
   InStream* in = &pair->input;
   while (FillInput(in) > 0) {
-    bool go_on = step(in->buffer.data() + in->pos, in->end - in->pos);
-    in->pos = in->end;
+    std::span<char> block = in->Pending();
+    bool go_on = step(block.data(), block.size());
+    in->Consume(block.size());
     EndOfBlock(&pair->output);
     if (!go_on) return false;
   }

@@ -19,9 +19,9 @@ constexpr char kSpaces[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
 // Writes `count` (1 to 8) spaces; with room for eight, as one store of eight
 // of which the first `count` are kept.
 void PutSpaces(OutStream* out, size_t count) {
-  if (out->buffer.size() - out->used >= sizeof kSpaces) {
-    std::memcpy(out->buffer.data() + out->used, kSpaces, sizeof kSpaces);
-    out->used += count;
+  if (char* room = SpareRoom(out, sizeof kSpaces)) {
+    std::memcpy(room, kSpaces, sizeof kSpaces);
+    OutputDone(out, room + count);
     return;
   }
   WriteBytes(out, kSpaces, count);

@@ -79,11 +79,11 @@ JobResult RunFilterJob(const Command& command, int files, char** names) {
   // A filter that failed before writing leaves an existing output alone.
   if (result == JobResult::kFailed) AbandonUnstarted(&pair.output);
   // A read error ends the input early: what was written is not all of it.
-  bool read_failed = pair.input.error;
+  bool read_failed = pair.input.error();
   std::string input_name = pair.redirected ? TextBytes(Text::kStdinName) : names[0];
   bool written = ReleaseStreams(&pair);
   if (read_failed) PrintMessage(Text::kReadFailed, input_name);
-  if (!written) PrintMessage(Text::kWriteFailed, pair.output.name);
+  if (!written) PrintMessage(Text::kWriteFailed, pair.output.name());
   // A filter that failed (a memory shortage) has left its output short.
   bool done = result == JobResult::kDone && written && !read_failed;
   return done ? JobResult::kDone : JobResult::kFailed;

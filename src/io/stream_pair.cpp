@@ -17,7 +17,7 @@ bool IsSameRegularFile(const FileId& input, const FileId& output) {
 void BindStdout(OutStream* out) {
   Sys().SetStreamMode(kStdout, StreamMode::kBinary);
   AttachOutput(out, kStdout, Ownership::kBorrowed, "stdout");
-  out->unbuffered = Sys().IsCharDevice(kStdout);
+  if (Sys().IsCharDevice(kStdout)) out->WriteEachBlock();
 }
 
 bool OpenRedirectedInput(InStream* in) {
@@ -45,13 +45,13 @@ BindResult BindStreams(int count, char** names, StreamPair* pair) {
     if (count > 1 && SameFileName(names[0], names[1])) return BindResult::kMissing;
     if (count > 1 && !OpenInput(&pair->input, names[0])) return BindResult::kMissing;
     const char* output = names[count > 1 ? 1 : 0];
-    FileId in = Sys().IdentifyDescriptor(pair->input.fd);
+    FileId in = Sys().IdentifyDescriptor(pair->input.fd());
     if (IsSameRegularFile(in, Sys().IdentifyName(output))) return BindResult::kSameFile;
     if (!OpenOutput(&pair->output, output, OpenMode::kWrite)) return BindResult::kMissing;
     return BindResult::kBound;
   }
   // The output is standard output.
-  FileId in = Sys().IdentifyDescriptor(pair->input.fd);
+  FileId in = Sys().IdentifyDescriptor(pair->input.fd());
   if (IsSameRegularFile(in, Sys().IdentifyDescriptor(kStdout))) return BindResult::kSameFile;
   BindStdout(&pair->output);
   return BindResult::kBound;
@@ -59,7 +59,7 @@ BindResult BindStreams(int count, char** names, StreamPair* pair) {
 
 bool ReleaseStreams(StreamPair* pair) {
   bool ok = true;
-  if (pair->output.is_open()) ok = CloseOutput(&pair->output) && !pair->output.failed;
+  if (pair->output.is_open()) ok = CloseOutput(&pair->output) && !pair->output.failed();
   CloseInput(&pair->input);
   Sys().SetStreamMode(kStdin, StreamMode::kText);
   Sys().SetStreamMode(kStdout, StreamMode::kText);

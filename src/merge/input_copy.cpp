@@ -20,11 +20,11 @@ bool CopyInput(InStream* in, bool in_file, MergeCopy* copy, const std::string& n
   // Between regular files the system copies the data itself.
   CopyBy how = in_file && copy->out_id.valid ? CopyBy::kSystem : CopyBy::kBuffer;
   uint64_t count = CopyStream(in, &copy->out, how);
-  if (copy->out.failed || in->error) {
+  if (copy->out.failed() || in->error()) {
     // The progress line is left unfinished; the failure is reported on a
     // line of its own.
     if (copy->show_names) PrintRaw("\n");
-    if (copy->out.failed) return false;
+    if (copy->out.failed()) return false;
     LeaveOut(copy, Text::kReadFailed, name);
     return true;
   }
@@ -41,7 +41,7 @@ bool CopyNamedInput(MergeCopy* copy, const std::string& name) {
     LeaveOut(copy, Text::kCannotOpen, name);
     return true;
   }
-  FileId id = Sys().IdentifyDescriptor(in.fd);
+  FileId id = Sys().IdentifyDescriptor(in.fd());
   if (copy->out_id.valid && id == copy->out_id) {
     LeaveOut(copy, Text::kSameFile, name);
     return true;

@@ -1,15 +1,15 @@
 #include "merge/list_file.h"
 
+#include <span>
+
 namespace zolt {
 
 bool ReadListNames(InStream* in, const std::function<void(const std::string&)>& each) {
   std::string line;
   bool ended = false;  // 0x1A reached
   while (!ended && FillInput(in) > 0) {
-    const char* start = in->buffer.data() + in->pos;
-    const char* stop = in->buffer.data() + in->end;
-    for (const char* p = start; p < stop; ++p) {
-      char c = *p;
+    std::span<const char> block = in->Pending();
+    for (char c : block) {
       if (c == '\x1A') {
         ended = true;
         break;
@@ -21,10 +21,10 @@ bool ReadListNames(InStream* in, const std::function<void(const std::string&)>& 
       }
       if (c != '\r') line.push_back(c);
     }
-    in->pos = in->end;
+    in->Consume(block.size());
   }
   if (!line.empty()) each(line);
-  return !in->error;
+  return !in->error();
 }
 
 }  // namespace zolt

@@ -63,7 +63,7 @@ void ScanListFile(MergeScan* scan, const char* name) {
     source.unopened_list = name;
     return;
   }
-  scan->found.push_back({name, Sys().IdentifyDescriptor(in.fd)});
+  scan->found.push_back({name, Sys().IdentifyDescriptor(in.fd())});
   bool read = ReadListNames(&in, [scan, &source](const std::string& entry) {
     TakeInput(scan, entry);
     source.inputs.push_back(entry);

@@ -52,7 +52,7 @@ bool CheckTotalAndInputs(const MergeScan& scan) {
 bool BindMergeOutput(const MergeScan& scan, const WorkBuffer& work, MergeCopy* copy) {
   if (scan.output.empty()) {
     BindStdout(&copy->out);
-    copy->show_names = !copy->out.unbuffered;
+    copy->show_names = !copy->out.unbuffered();
   } else if (OpenOutput(&copy->out, scan.output,
                         scan.append ? OpenMode::kAppend : OpenMode::kWrite)) {
     PrintFilled<Text::kMergingTo>(scan.output);
@@ -62,7 +62,7 @@ bool BindMergeOutput(const MergeScan& scan, const WorkBuffer& work, MergeCopy* c
     if (scan.wildcard_found) PrintMessage(Text::kListFailed);
     return false;
   }
-  FileId id = Sys().IdentifyDescriptor(copy->out.fd);
+  FileId id = Sys().IdentifyDescriptor(copy->out.fd());
   if (id.valid && id.regular) copy->out_id = id;
   return true;
 }
@@ -86,7 +86,7 @@ void CopySources(const MergeScan& scan, MergeCopy* copy) {
 bool FinishOutput(const MergeScan& scan, MergeCopy* copy) {
   const bool to_file = !scan.output.empty();
   if (!(to_file ? CloseOutput(&copy->out) : FlushOutput(&copy->out))) {
-    PrintMessage(Text::kWriteFailed, copy->out.name);
+    PrintMessage(Text::kWriteFailed, copy->out.name());
     return false;
   }
   if (to_file && copy->out_id.valid) StampWriteTime(copy->write_time, scan.output);

@@ -58,14 +58,14 @@ bool PieceWriter::Open() {
 
 bool PieceWriter::Write(const char* data, size_t size) {
   WriteBytes(&out_, data, size);
-  if (!out_.failed) return true;
+  if (!out_.failed()) return true;
   PrintMessage(Text::kWriteFailed, name_);
   return false;
 }
 
 int64_t PieceWriter::Copy(InStream* in, uint64_t count) {
   uint64_t copied = CopyBytes(in, &out_, count);
-  if (!out_.failed) return static_cast<int64_t>(copied);
+  if (!out_.failed()) return static_cast<int64_t>(copied);
   PrintMessage(Text::kWriteFailed, name_);
   return -1;
 }

@@ -89,10 +89,10 @@ bool ParseArguments(const SplitOptions& options, int argc, char** argv, SplitJob
 // byte count. Anything but a regular file (a pipe, a device) counts as
 // empty.
 int64_t InputSize(const SplitJob& job) {
-  int64_t size = Sys().BytesLeft(job.input.fd);
+  int64_t size = Sys().BytesLeft(job.input.fd());
   if (size >= 0) return size;
   std::string reason = Sys().LastError();
-  FileId id = Sys().IdentifyDescriptor(job.input.fd);
+  FileId id = Sys().IdentifyDescriptor(job.input.fd());
   if (id.valid && !id.regular) return 0;
   PrintRaw(job.input_name + ": " + reason + "\n");
   return -1;
@@ -127,7 +127,7 @@ bool CheckRun(const SplitOptions& options, SplitJob* job) {
   }
   job->run.base =
       job->redirected ? TextBytes(Text::kStdinBaseName) : SplitBaseName(job->input_name.c_str());
-  std::string clash = PieceThatIsInput(job->run, job->input.fd, last);
+  std::string clash = PieceThatIsInput(job->run, job->input.fd(), last);
   if (!clash.empty()) {
     PrintMessage(Text::kInputIsPiece, clash);
     return false;
@@ -159,7 +159,7 @@ bool RunSplit(const SplitOptions& options, SplitJob* job) {
     uint64_t piece = PieceSize(options);
     done = SplitBySize(&job->input, job->run, piece, size / piece, size % piece);
   }
-  if (done != SizeSplit::kFailed && job->input.error) {
+  if (done != SizeSplit::kFailed && job->input.error()) {
     PrintMessage(Text::kReadFailed, job->input_name);
     return false;
   }

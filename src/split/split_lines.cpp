@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <span>
 #include <string_view>
 
 #include "support/byte_masks.h"
@@ -16,12 +17,12 @@ namespace zolt {
 
 namespace {
 
-// Moves input->pos past the n1 - *count LFs still wanted, or to the end of
-// the buffered bytes, and counts the LFs passed in *count. Whole 64-byte
-// blocks go by their LF count, the rest LF by LF.
-void SkipLines(InStream* input, int64_t n1, int64_t* count) {
-  const char* p = input->buffer.data() + input->pos;
-  const char* end = input->buffer.data() + input->end;
+// The bytes of `pending` through the n1 - *count LFs still wanted, or all
+// of them; counts the LFs passed in *count. Whole 64-byte blocks go by their
+// LF count, the rest LF by LF.
+size_t SkipLines(std::span<const char> pending, int64_t n1, int64_t* count) {
+  const char* p = pending.data();
+  const char* end = p + pending.size();
   while (*count < n1 && end - p >= static_cast<ptrdiff_t>(kMaskChunk)) {
     uint64_t lfs = EqualMask(reinterpret_cast<const unsigned char*>(p), kMaskChunk, '\n');
     int64_t found = std::popcount(lfs);
@@ -43,7 +44,7 @@ void SkipLines(InStream* input, int64_t n1, int64_t* count) {
     p = static_cast<const char*>(lf) + 1;
     ++*count;
   }
-  input->pos = static_cast<size_t>(p - input->buffer.data());
+  return static_cast<size_t>(p - pending.data());
 }
 
 // Without a pattern a piece ends after its n1-th LF, and the next one opens
@@ -57,9 +58,9 @@ bool SplitByLineCount(InStream* input, PieceWriter* pieces, const WorkBuffer& wo
   for (;;) {
     if (count < n1) {
       if (FillInput(input) == 0) break;
-      size_t start = input->pos;
-      SkipLines(input, n1, &count);
-      if (!pieces->Write(input->buffer.data() + start, input->pos - start)) return false;
+      size_t passed = SkipLines(input->Pending(), n1, &count);
+      if (!pieces->Write(input->Pending().data(), passed)) return false;
+      input->Consume(passed);
       continue;
     }
     int64_t size = ReadLine(input, work.data(), work.size());
@@ -79,7 +80,7 @@ bool SplitByLineCount(InStream* input, PieceWriter* pieces, const WorkBuffer& wo
 struct PatternCut {
   InStream* input;
   PieceWriter* pieces;
-  size_t run = 0;  // where the chunks taken but not yet written start in the input buffer
+  const char* run = nullptr;  // the start of the chunks taken but not yet written
   bool have_run = false;
   bool line_start = true;  // the next chunk starts a line
   bool dropping = false;   // the line that opened the piece is being left out
@@ -88,7 +89,7 @@ struct PatternCut {
 // One chunk of the input.
 struct Chunk {
   std::string_view text;
-  bool in_place = false;   // in the input buffer at input->pos, not yet consumed
+  bool in_place = false;   // the input's first pending bytes, not yet consumed
   bool ends_line = false;  // holds the end of its line: an LF, or the end of the input
 };
 
@@ -96,16 +97,16 @@ struct Chunk {
 bool FlushRun(PatternCut* cut) {
   if (!cut->have_run) return true;
   cut->have_run = false;
-  const char* data = cut->input->buffer.data() + cut->run;
-  return cut->pieces->Write(data, cut->input->pos - cut->run);
+  size_t size = static_cast<size_t>(cut->input->Pending().data() - cut->run);
+  return cut->pieces->Write(cut->run, size);
 }
 
 // Finds the next chunk where it lies in the input buffer, cut as ReadLine
 // cuts it. False when it reaches the end of the buffered input: it is read
 // into the work buffer then.
-bool ChunkInPlace(const InStream& input, size_t limit, Chunk* chunk) {
-  const char* start = input.buffer.data() + input.pos;
-  size_t avail = input.end - input.pos;
+bool ChunkInPlace(std::span<const char> pending, size_t limit, Chunk* chunk) {
+  const char* start = pending.data();
+  size_t avail = pending.size();
   size_t scan = std::min(avail, limit);
   const void* lf = std::memchr(start, '\n', scan);
   size_t size = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) + 1 : scan;
@@ -140,10 +141,10 @@ bool TakeChunk(PatternCut* cut, const Chunk& chunk) {
   if (!chunk.in_place) return !keep || cut->pieces->Write(chunk.text.data(), chunk.text.size());
   if (!keep && !FlushRun(cut)) return false;
   if (keep && !cut->have_run) {
-    cut->run = cut->input->pos;
+    cut->run = cut->input->Pending().data();
     cut->have_run = true;
   }
-  cut->input->pos += chunk.text.size();
+  cut->input->Consume(chunk.text.size());
   return true;
 }
 
@@ -177,16 +178,16 @@ size_t NextCandidate(const unsigned char* p, size_t from, size_t end, bool line_
 // current run: up to the next line that may match, or to the end of the
 // buffered bytes.
 void SkipRuledOut(PatternCut* cut, const LineStartFilter& filter) {
-  InStream* input = cut->input;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(input->buffer.data());
-  size_t to = NextCandidate(p, input->pos, input->end, cut->line_start, filter);
-  if (to == input->pos) return;
+  std::span<const char> pending = cut->input->Pending();
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(pending.data());
+  size_t to = NextCandidate(p, 0, pending.size(), cut->line_start, filter);
+  if (to == 0) return;
   if (!cut->have_run) {
-    cut->run = input->pos;
+    cut->run = pending.data();
     cut->have_run = true;
   }
-  input->pos = to;
-  cut->line_start = to < input->end || p[to - 1] == '\n';
+  cut->input->Consume(to);
+  cut->line_start = to < pending.size() || p[to - 1] == '\n';
 }
 
 // With a pattern a line is tested once, on its first chunk, except the
@@ -199,16 +200,16 @@ bool SplitByPattern(PatternCut* cut, const WorkBuffer& work, int64_t n1,
   bool first = true;
   const LineStartFilter* filter = StartFilterOf(pattern);
   for (;;) {
-    if (input->pos == input->end) {
+    if (input->Pending().empty()) {
       if (!FlushRun(cut)) return false;  // the buffer is about to be refilled
       if (FillInput(input) == 0) break;
     }
     if (filter && !first && !cut->dropping) {
       SkipRuledOut(cut, *filter);
-      if (input->pos == input->end) continue;
+      if (input->Pending().empty()) continue;
     }
     Chunk chunk;
-    if (!ChunkInPlace(*input, work.size() - 1, &chunk)) {
+    if (!ChunkInPlace(input->Pending(), work.size() - 1, &chunk)) {
       if (!FlushRun(cut)) return false;
       int64_t n = ReadLine(input, work.data(), work.size());
       if (n < 0) break;

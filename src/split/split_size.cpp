@@ -56,12 +56,12 @@ int64_t StreamPiece(InStream* in, PieceWriter* pieces, uint64_t want) {
   uint64_t written = 0;
   bool after_lead = false;
   while (remaining > 0 && FillInput(in) > 0) {
-    const char* data = in->buffer.data() + in->pos;
-    size_t got = static_cast<size_t>(std::min<uint64_t>(remaining, in->end - in->pos));
+    const char* data = in->Pending().data();
+    size_t got = static_cast<size_t>(std::min<uint64_t>(remaining, in->Pending().size()));
     remaining -= got;
     after_lead = EndsOnLeadByte(after_lead, reinterpret_cast<const unsigned char*>(data), got);
     size_t keep = remaining == 0 && after_lead ? got - 1 : got;
-    in->pos += keep;
+    in->Consume(keep);
     if (!pieces->Write(data, keep)) return -1;
     written += keep;
   }
@@ -73,7 +73,7 @@ int64_t StreamPiece(InStream* in, PieceWriter* pieces, uint64_t want) {
 // the input's buffer.
 bool HasMore(InStream* input, bool* read_ahead) {
   unsigned char byte;
-  int64_t got = *read_ahead ? Sys().Peek(input->fd, &byte, 1, 0) : -1;
+  int64_t got = *read_ahead ? Sys().Peek(input->fd(), &byte, 1, 0) : -1;
   if (got >= 0) return got > 0;
   *read_ahead = false;
   return FillInput(input) > 0;
@@ -92,7 +92,7 @@ SizeSplit SplitBySize(InStream* input, const SplitRun& run, uint64_t piece_size,
       return i == 0 || pieces.Close() ? SizeSplit::kEnded : SizeSplit::kFailed;
     if (!(i == 0 ? pieces.Open() : pieces.Next())) return SizeSplit::kFailed;
     if (i == full) break;
-    int64_t length = read_ahead ? PieceLength(input->fd, piece_size) : -1;
+    int64_t length = read_ahead ? PieceLength(input->fd(), piece_size) : -1;
     read_ahead = length >= 0;
     int64_t written = read_ahead ? pieces.Copy(input, static_cast<uint64_t>(length))
                                  : StreamPiece(input, &pieces, piece_size);
