@@ -63,12 +63,7 @@ void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutS
 
 JobResult DeleteControlCodes(StreamPair* pair) {
   ControlState state;
-  state.wide = Sys().WideVectors();
-  ForEachBlock(pair, [&](const char* data, size_t size) {
-    DeleteControlBlock(&state, data, size, &pair->output);
-    return true;
-  });
-  return JobResult::kDone;
+  return RunFilter(pair, &state, DeleteControlBlock);
 }
 
 }  // namespace zolt

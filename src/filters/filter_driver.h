@@ -8,8 +8,11 @@
 
 #include <cstddef>
 #include <span>
+#include <type_traits>
 
 #include "io/stream_pair.h"
+#include "support/job_result.h"
+#include "support/platform.h"
 
 namespace zolt {
 
@@ -27,6 +30,35 @@ bool ForEachBlock(StreamPair* pair, Step&& step) {
     if (!go_on) return false;
   }
   return true;
+}
+
+// The end of the input for a filter that has nothing left to write there.
+struct NothingAtEnd {
+  template <typename State>
+  void operator()(State* /*state*/, OutStream* /*out*/) const {}
+};
+
+// Runs a filter over the input of `pair`: `state` (its `wide` set from the
+// platform) carries what one block leaves to the next, `block(state, data,
+// size, out)` writes each block's output, and `finish(state, out)` what is
+// left at the end of the input. A `block` that returns a bool stops the run
+// with false, after reporting why; the run then fails and `finish` is not
+// called.
+template <typename State, typename Block, typename Finish = NothingAtEnd>
+JobResult RunFilter(StreamPair* pair, State* state, Block block, Finish finish = {}) {
+  state->wide = Sys().WideVectors();
+  OutStream* out = &pair->output;
+  bool ok = ForEachBlock(pair, [&](char* data, size_t size) {
+    if constexpr (std::is_same_v<decltype(block(state, data, size, out)), bool>) {
+      return block(state, data, size, out);
+    } else {
+      block(state, data, size, out);
+      return true;
+    }
+  });
+  if (!ok) return JobResult::kFailed;
+  finish(state, out);
+  return JobResult::kDone;
 }
 
 }  // namespace zolt

@@ -249,13 +249,7 @@ void KanaFinish(KanaState* state, OutStream* out) {
 
 JobResult WidenKana(StreamPair* pair) {
   KanaState state;
-  state.wide = Sys().WideVectors();
-  ForEachBlock(pair, [&](const char* data, size_t size) {
-    KanaBlock(&state, data, size, &pair->output);
-    return true;
-  });
-  KanaFinish(&state, &pair->output);
-  return JobResult::kDone;
+  return RunFilter(pair, &state, KanaBlock, KanaFinish);
 }
 
 }  // namespace zolt

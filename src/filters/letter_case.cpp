@@ -62,13 +62,10 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
 JobResult ChangeCase(StreamPair* pair, bool to_lower) {
   CaseState state;
   state.to_lower = to_lower;
-  state.wide = Sys().WideVectors();
-  ForEachBlock(pair, [&](char* data, size_t size) {
-    ChangeCaseBlock(&state, data, size);
-    WriteBytes(&pair->output, data, size);
-    return true;
+  return RunFilter(pair, &state, [](CaseState* s, char* data, size_t size, OutStream* out) {
+    ChangeCaseBlock(s, data, size);
+    WriteBytes(out, data, size);
   });
-  return JobResult::kDone;
 }
 
 }  // namespace zolt

@@ -215,18 +215,24 @@ ZOLT_WIDE_PATH void WideNewlineBlock(Newline type, bool* after_cr, const char* d
   NewlineBlock<WideMasks>(type, after_cr, data, size, out);
 }
 
+// State of a newline conversion carried from one block to the next.
+struct NewlineState {
+  Newline type = Newline::kCrLf;
+  bool after_cr = false;  // the previous input byte was a CR
+  bool wide = false;      // 32-byte vectors (Platform::WideVectors)
+};
+
 JobResult RunNewlineBlocks(StreamPair* pair, Newline type) {
-  bool after_cr = false;
-  const bool wide = Sys().WideVectors();
-  ForEachBlock(pair, [&](const char* data, size_t size) {
-    if (wide) {
-      WideNewlineBlock(type, &after_cr, data, size, &pair->output);
-    } else {
-      NewlineBlock<NarrowMasks>(type, &after_cr, data, size, &pair->output);
-    }
-    return true;
-  });
-  return JobResult::kDone;
+  NewlineState state;
+  state.type = type;
+  return RunFilter(pair, &state,
+                   [](NewlineState* s, const char* data, size_t size, OutStream* out) {
+                     if (s->wide) {
+                       WideNewlineBlock(s->type, &s->after_cr, data, size, out);
+                     } else {
+                       NewlineBlock<NarrowMasks>(s->type, &s->after_cr, data, size, out);
+                     }
+                   });
 }
 
 }  // namespace

@@ -162,12 +162,7 @@ void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
 JobResult ExpandTabs(StreamPair* pair, int width) {
   TabState state;
   state.width = width < 1 || width > 8 ? 8 : width;
-  state.wide = Sys().WideVectors();
-  ForEachBlock(pair, [&](const char* data, size_t size) {
-    TabBlock(&state, data, size, &pair->output);
-    return true;
-  });
-  return JobResult::kDone;
+  return RunFilter(pair, &state, TabBlock);
 }
 
 JobResult DeleteTabs(StreamPair* pair) {

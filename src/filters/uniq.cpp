@@ -177,12 +177,7 @@ void UniqFinish(UniqState* state, OutStream* out) {
 JobResult FoldDuplicateLines(StreamPair* pair, bool ignore_case) {
   UniqState state;
   if (!UniqStart(&state, ignore_case)) return JobResult::kFailed;
-  bool ok = ForEachBlock(pair, [&](const char* data, size_t size) {
-    return UniqBlock(&state, data, size, &pair->output);
-  });
-  if (!ok) return JobResult::kFailed;
-  UniqFinish(&state, &pair->output);
-  return JobResult::kDone;
+  return RunFilter(pair, &state, UniqBlock, UniqFinish);
 }
 
 }  // namespace zolt
