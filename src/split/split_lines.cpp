@@ -148,14 +148,14 @@ bool TakeChunk(PatternCut* cut, const Chunk& chunk) {
   return true;
 }
 
-// The next line start in p[from, end) whose first bytes the filter lets
-// through, or `end`; `from` starts a line when `line_start`. A line start
-// follows each LF: 64-byte blocks give their LFs, and with a single opening
-// byte only the LFs right before it.
-size_t NextCandidate(const unsigned char* p, size_t from, size_t end, bool line_start,
+// The offset of the next line start in p[0, end) whose first bytes the
+// filter lets through, or `end`; p[0] starts a line when `line_start`. A
+// line start follows each LF: 64-byte blocks give their LFs, and with a
+// single opening byte only the LFs right before it.
+size_t NextCandidate(const unsigned char* p, size_t end, bool line_start,
                      const LineStartFilter& filter) {
-  if (line_start && filter.MayMatch(p + from, from + 1 < end)) return from;
-  size_t at = from;
+  if (line_start && filter.MayMatch(p, 1 < end)) return 0;
+  size_t at = 0;
   for (; end - at > kMaskChunk; at += kMaskChunk) {
     uint64_t starts = filter.only < 0
                           ? EqualMask(p + at, kMaskChunk, '\n')
@@ -180,7 +180,7 @@ size_t NextCandidate(const unsigned char* p, size_t from, size_t end, bool line_
 void SkipRuledOut(PatternCut* cut, const LineStartFilter& filter) {
   std::span<const char> pending = cut->input->Pending();
   const unsigned char* p = reinterpret_cast<const unsigned char*>(pending.data());
-  size_t to = NextCandidate(p, 0, pending.size(), cut->line_start, filter);
+  size_t to = NextCandidate(p, pending.size(), cut->line_start, filter);
   if (to == 0) return;
   if (!cut->have_run) {
     cut->run = pending.data();
