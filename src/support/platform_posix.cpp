@@ -268,7 +268,7 @@ class PosixPlatform : public Platform {
       struct stat st;
       if (pattern.empty() || ::stat(pattern.c_str(), &st) != 0) return false;
       if (S_ISDIR(st.st_mode)) return false;
-      entries->push_back({leaf, static_cast<uint64_t>(st.st_size), false, false, false});
+      entries->push_back({leaf, static_cast<uint64_t>(st.st_size)});
       return true;
     }
     DIR* d = ::opendir(dir.c_str());
@@ -284,7 +284,7 @@ class PosixPlatform : public Platform {
       // block or never end.
       struct stat st;
       if (::stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-      entries->push_back({e->d_name, static_cast<uint64_t>(st.st_size), false, false, false});
+      entries->push_back({e->d_name, static_cast<uint64_t>(st.st_size)});
     }
     ::closedir(d);
     return entries->size() > before;
