@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "support/ascii.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -178,12 +180,10 @@ inline bool SameIgnoringCase(const char* a, const char* b, size_t n) {
     if (_mm_movemask_epi8(same) != 0xFFFF) return false;
   }
 #endif
-  auto upper = [](char c) {
-    auto u = static_cast<unsigned>(static_cast<unsigned char>(c));
-    return u - 'a' < 26 ? u - 0x20 : u;
-  };
   for (; i < n; ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
+    if (AsciiUpper(static_cast<unsigned char>(a[i])) !=
+        AsciiUpper(static_cast<unsigned char>(b[i])))
+      return false;
   }
   return true;
 }

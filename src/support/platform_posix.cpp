@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/ascii.h"
 #include "support/platform.h"
 #include "support/wildcard_match.h"
 
@@ -59,9 +60,9 @@ bool IsUtf8Codeset(const char* locale) {
   std::string folded;
   for (char c : codeset) {
     if (c == '-' || c == '_') continue;
-    folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    folded += static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
   }
-  return folded == "utf8";
+  return folded == "UTF8";
 }
 
 class PosixPlatform : public Platform {
