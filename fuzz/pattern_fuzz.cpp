@@ -25,11 +25,12 @@ enum Read { kEnd, kOne, kTwo, kLone };
 
 // Takes one character off the front of `s`: its kind and code.
 Read Next(std::string_view& s, uint32_t* code) {
-  unsigned char b = s.empty() ? 0 : s[0], b2 = s.size() > 1 ? s[1] : 0;
+  auto byte = [&s](size_t i) { return static_cast<unsigned char>(i < s.size() ? s[i] : 0); };
+  unsigned char b = byte(0), b2 = byte(1);
   if (b == 0) return kEnd;
   bool lead = zolt::IsSjisLead(b);
   s.remove_prefix(lead && b2 ? 2 : 1);
-  *code = !lead ? b : b2 ? zolt::SjisToJis(b, b2) : b << 8;
+  *code = !lead ? b : b2 ? zolt::SjisToJis(b, b2) : uint32_t{b} << 8;
   return !lead ? kOne : b2 ? kTwo : kLone;
 }
 
@@ -46,10 +47,10 @@ bool Escape(std::string_view& s, uint32_t* code) {
     v = v * 16 + (d >= '0' && d <= '9' ? d - '0' : d >= 'A' && d <= 'F' ? d - 'A' + 10 : 0);
   }
   size_t named = std::string_view("T\tN\nR\r").find(char(c));  // odd (npos) when not named
-  *code = c == 'J'    ? zolt::SjisToJis(v >> 8, v & 0xFF)
+  *code = c == 'J'    ? zolt::SjisToJis(static_cast<unsigned char>(v >> 8), v & 0xFF)
           : digits    ? v
           : named % 2 ? c
-                      : "T\tN\nR\r"[named + 1];
+                      : static_cast<unsigned char>("T\tN\nR\r"[named + 1]);
   return true;
 }
 

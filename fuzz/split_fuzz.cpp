@@ -56,7 +56,9 @@ std::vector<std::string> PatternPieces(const std::string& input, size_t limit, i
     size_t chunk = std::min(end - at, limit);
     size_t i = at;  // walks the characters of the line up to the chunk's last byte
     while (i + 1 < at + chunk) i += zolt::IsSjisLead(static_cast<unsigned char>(input[i])) ? 2 : 1;
-    if (chunk < end - at && chunk > 1 && i + 1 == at + chunk && zolt::IsSjisLead(input[i])) --chunk;
+    if (chunk < end - at && chunk > 1 && i + 1 == at + chunk &&
+        zolt::IsSjisLead(static_cast<unsigned char>(input[i])))
+      --chunk;
     auto what = chunk < end - at ? zolt::TextIs::kFirstChunk : zolt::TextIs::kWholeLine;
     if (at > 0 && SearchCompiled(pattern, std::string_view(input).substr(at, chunk), what) &&
         count++ == n1) {
@@ -104,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<std::string> pieces;
   std::string joined;
-  for (std::string piece; TakeFile(&fake, PieceName(run, pieces.size()), &piece); joined += piece)
+  for (std::string piece; TakeFile(&fake, PieceName(run, static_cast<int>(pieces.size())), &piece);
+       joined += piece)
     pieces.push_back(piece);
   Require(mode >= 2 || joined == input, "the pieces give the input");
   Require(mode < 2 || pieces == PatternPieces(input, buffer_size - 1, n1, *pattern, mode == 3),

@@ -29,7 +29,7 @@ struct EncodeTables {
   // starts there. kNoPair for a lead byte and a trail-range byte that have
   // no character, 0 for a lead byte without a trail-range byte after it and
   // for a byte that is no character.
-  std::array<Packed, 256 * 256> start;
+  std::array<Packed, size_t{256} * 256> start;
   // By the high byte of a BMP code point, its page in `cp932` (0: none).
   std::array<uint8_t, 256> page;
   // By page and low byte: the CP932 code (one byte below 0x100), 0 for none.
@@ -43,7 +43,7 @@ struct Utf8Index {
   // its characters start in `code`, one for each value of the low six bits
   // of a third byte. 0 (no codes) for a sequence that is overlong, a
   // surrogate or without a code.
-  std::array<uint16_t, 256 * 256> utf8_start;
+  std::array<uint16_t, size_t{256} * 256> utf8_start;
   // The bytes of CP932 codes, the first in the low byte; 0 for none.
   std::array<uint16_t, kUtf8Codes> code;
 };

@@ -30,7 +30,7 @@ inline uint64_t CharacterStarts(uint64_t lead, bool* carry) {
 inline void StartIndexes(const unsigned char* p, uint64_t lead, uint16_t* index) {
 #if defined(__SSE2__)
   const __m128i flip = _mm_set1_epi8(0x20);
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < 4; ++k) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
     __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
     __m128i second = _mm_and_si128(next, InRange16(_mm_xor_si128(v, flip), 0xA1, 0xDC));

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "filters/filter_driver.h"
+#include "support/ascii.h"
 #include "support/byte_masks.h"
 #include "support/messages.h"
 #include "support/platform.h"
@@ -16,16 +17,12 @@ namespace {
 
 constexpr size_t kFirstLineCapacity = 4096;
 
-inline unsigned char Fold(unsigned char c) {
-  return c >= 'a' && c <= 'z' ? c - 0x20 : c;
-}
-
 // Number of leading bytes on which a and b agree.
 size_t MatchLength(const char* a, const char* b, size_t n, bool fold) {
   size_t i = 0;
   if (fold) {
-    while (i < n &&
-           Fold(static_cast<unsigned char>(a[i])) == Fold(static_cast<unsigned char>(b[i])))
+    while (i < n && AsciiUpper(static_cast<unsigned char>(a[i])) ==
+                        AsciiUpper(static_cast<unsigned char>(b[i])))
       ++i;
     return i;
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "front/usage.h"
+#include "support/ascii.h"
 #include "support/messages.h"
 #include "support/switch_prefix.h"
 
@@ -10,12 +11,9 @@ namespace zolt {
 
 namespace {
 
-char FoldLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
+// The switch letter `c` with a-z folded to upper case.
+char Letter(char c) {
+  return static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
 }
 
 // A command for `job` read from a switch.
@@ -31,28 +29,17 @@ Command Refuse(const char* text) {
   return Switch(Job::kInvalid);
 }
 
-// The tab width after -T: leading digits, refused above 8. Saturates long
-// digit strings so that no overflow can bring a huge number back into range.
-int ReadTabWidth(const char* digits) {
-  int value = 0;
-  for (const char* p = digits; IsDigit(*p); ++p) {
-    value = value * 10 + (*p - '0');
-    if (value > 8) return -1;
-  }
-  return value;
-}
-
 // -Cx: the newline form named by x, or a refusal.
 Command NewlineSwitch(const char* text) {
   Command command = Switch(Job::kNewlines);
-  switch (FoldLower(text[2])) {
-    case 'd':
+  switch (Letter(text[2])) {
+    case 'D':
       command.newline = Newline::kCrLf;
       return command;
-    case 'u':
+    case 'U':
       command.newline = Newline::kLf;
       return command;
-    case 'm':
+    case 'M':
       command.newline = Newline::kCr;
       return command;
     default:
@@ -62,20 +49,20 @@ Command NewlineSwitch(const char* text) {
 
 // -Tn: the width n, 0 to 8, or a refusal.
 Command TabSwitch(const char* text) {
-  if (text[2] < '0' || text[2] > '8') return Refuse(text);
-  int width = ReadTabWidth(text + 2);
-  if (width < 0) return Refuse(text);
+  // Long digit strings are capped, so no overflow brings one back into range.
+  int64_t width = LeadingDecimal(text + 2, 9);
+  if (!IsDigit(text[2]) || width > 8) return Refuse(text);
   Command command = Switch(Job::kTabs);
-  command.tab_width = width;
+  command.tab_width = static_cast<int>(width);
   return command;
 }
 
 // -Ex[+]: x is u (to UTF-8) or s (to CP932), else a refusal.
 Command EncodeSwitch(const char* text) {
-  char x = FoldLower(text[2]);
-  if (x != 'u' && x != 's') return Refuse(text);
+  char x = Letter(text[2]);
+  if (x != 'U' && x != 'S') return Refuse(text);
   Command command = Switch(Job::kEncode);
-  command.to_utf8 = x == 'u';
+  command.to_utf8 = x == 'U';
   command.replace = text[3] == '+';
   return command;
 }
@@ -93,32 +80,32 @@ Command ParseSwitch(const char* text) {
   if (!IsSwitchPrefix(text[0])) return Command{};
   if (std::strcmp(text, "--help") == 0) return Switch(Job::kHelp);
   if (std::strcmp(text, "--version") == 0) return Switch(Job::kVersion);
-  switch (FoldLower(text[1])) {
+  switch (Letter(text[1])) {
     case '?':
-    case 'h':
+    case 'H':
       PrintUsage();
       return Switch(Job::kUsage);
-    case 'c':
+    case 'C':
       return NewlineSwitch(text);
-    case 'd':
+    case 'D':
       return Switch(Job::kDeleteControl);
-    case 'e':
+    case 'E':
       return EncodeSwitch(text);
-    case 'j':
+    case 'J':
       return Switch(Job::kJoin);
-    case 'k':
+    case 'K':
       return Switch(Job::kKana);
-    case 'l':
+    case 'L':
       return Switch(Job::kLower);
-    case 'm':
+    case 'M':
       return Switch(Job::kMerge);
-    case 'p':
+    case 'P':
       return Switch(Job::kUpper);
-    case 's':
+    case 'S':
       return IsDigit(text[2]) ? SplitSwitch(text) : Refuse(text);
-    case 't':
+    case 'T':
       return TabSwitch(text);
-    case 'u': {
+    case 'U': {
       Command command = Switch(Job::kUniq);
       command.ignore_case = text[2] == '+';
       return command;

@@ -31,7 +31,7 @@
 
 namespace zolt {
 
-constexpr size_t kStreamBlock = 128 * 1024;
+constexpr size_t kStreamBlock = size_t{128} * 1024;
 
 class InStream;
 class OutStream;

@@ -1,5 +1,7 @@
 #include "pattern/pattern_escape.h"
 
+#include "support/ascii.h"
+
 namespace zolt {
 
 namespace {
@@ -7,10 +9,9 @@ namespace {
 // Value of one hexadecimal digit; any other character counts as 0.
 unsigned HexValue(CharRead ch) {
   if (ch.kind != CharKind::kSingle) return 0;
-  CharCode c = ch.code;
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') c = static_cast<CharCode>(c - 0x20);
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  unsigned char c = AsciiUpper(static_cast<unsigned char>(ch.code));
+  if (IsDigit(static_cast<char>(c))) return c - unsigned{'0'};
+  if (c >= 'A' && c <= 'F') return c - unsigned{'A'} + 10;
   return 0;
 }
 
@@ -43,7 +44,8 @@ bool ReadEscape(std::string_view* rest, CharCode* code) {
     *code = SjisToJis(static_cast<unsigned char>(pair >> 8), static_cast<unsigned char>(pair));
     return true;
   }
-  if (c >= 'a' && c <= 'z') c = static_cast<CharCode>(c - 0x20);
+  // A single byte's code fits a byte; the letter is read in either case.
+  c = AsciiUpper(static_cast<unsigned char>(c));
   switch (c) {
     case 'X':
       return ReadHex(rest, 2, code);

@@ -1,6 +1,6 @@
 #include "split/pieces.h"
 
-#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "io/copy.h"
@@ -17,8 +17,9 @@ int MaxPieceNumber(int digits) {
 }
 
 std::string PieceName(const SplitRun& run, int number) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%0*d", run.digits, number);
+  std::string digits = std::to_string(number);
+  const auto width = static_cast<size_t>(run.digits);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
   return run.prefix + run.base + "._" + digits;
 }
 

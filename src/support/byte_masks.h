@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "support/ascii.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -39,7 +41,7 @@ inline uint64_t RangeMask(const unsigned char* p, unsigned char lo, unsigned cha
 #if defined(__SSE2__)
   const __m128i flips = _mm_set1_epi8(static_cast<char>(flip));
   uint64_t mask = 0;
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < 4; ++k) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
     __m128i in = InRange16(_mm_xor_si128(v, flips), lo, hi);
     mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(in))) << (16 * k);
@@ -61,7 +63,7 @@ inline uint64_t EqualMask(const unsigned char* p, size_t n, unsigned char c) {
   if (n == kMaskChunk) {
     const __m128i want = _mm_set1_epi8(static_cast<char>(c));
     uint64_t mask = 0;
-    for (int k = 0; k < 4; ++k) {
+    for (size_t k = 0; k < 4; ++k) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
       uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want))) & 0xFFFF;
       mask |= static_cast<uint64_t>(bits) << (16 * k);
@@ -82,7 +84,7 @@ inline uint64_t PairMask(const unsigned char* p, unsigned char a, unsigned char 
   const __m128i want_b = _mm_set1_epi8(static_cast<char>(b));
   __m128i pairs[4];
   __m128i any = _mm_setzero_si128();
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < 4; ++k) {
     __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
     __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
     pairs[k] = _mm_and_si128(_mm_cmpeq_epi8(here, want_a), _mm_cmpeq_epi8(next, want_b));
@@ -90,7 +92,7 @@ inline uint64_t PairMask(const unsigned char* p, unsigned char a, unsigned char 
   }
   if (_mm_movemask_epi8(any) == 0) return 0;
   uint64_t mask = 0;
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < 4; ++k) {
     uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(pairs[k])) & 0xFFFF;
     mask |= static_cast<uint64_t>(bits) << (16 * k);
   }
@@ -121,7 +123,7 @@ inline uint64_t BelowMask(const unsigned char* p, size_t n, unsigned char limit)
     const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
     const __m128i bound = _mm_set1_epi8(static_cast<char>(limit ^ 0x80));
     uint64_t mask = 0;
-    for (int k = 0; k < 4; ++k) {
+    for (size_t k = 0; k < 4; ++k) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
       __m128i below = _mm_cmplt_epi8(_mm_xor_si128(v, flip), bound);
       uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(below)) & 0xFFFF;
@@ -178,12 +180,10 @@ inline bool SameIgnoringCase(const char* a, const char* b, size_t n) {
     if (_mm_movemask_epi8(same) != 0xFFFF) return false;
   }
 #endif
-  auto upper = [](char c) {
-    auto u = static_cast<unsigned>(static_cast<unsigned char>(c));
-    return u - 'a' < 26 ? u - 0x20 : u;
-  };
   for (; i < n; ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
+    if (AsciiUpper(static_cast<unsigned char>(a[i])) !=
+        AsciiUpper(static_cast<unsigned char>(b[i])))
+      return false;
   }
   return true;
 }
@@ -194,7 +194,7 @@ inline void FlipRangeExcept(unsigned char* p, unsigned char lo, unsigned char hi
                             unsigned char bits) {
 #if defined(__SSE2__)
   const __m128i value = _mm_set1_epi8(static_cast<char>(bits));
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < 4; ++k) {
     auto* at = reinterpret_cast<__m128i*>(p + 16 * k);
     __m128i v = _mm_loadu_si128(at);
     __m128i skip = SpreadBits16(static_cast<uint32_t>(except >> (16 * k)) & 0xFFFF);
@@ -213,7 +213,7 @@ inline void FlipRangeExcept(unsigned char* p, unsigned char lo, unsigned char hi
 inline bool HasStrayControl(const unsigned char* p) {
 #if defined(__SSE2__)
   __m128i stray = _mm_setzero_si128();
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < 4; ++k) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
     __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
     __m128i control = _mm_or_si128(InRange16(v, 0, 0x1F), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)));

@@ -3,7 +3,9 @@
 // Everything outside src/support talks to the system only through Platform.
 // There is one implementation per system (platform_posix.cpp,
 // platform_win32.cpp); tests install their own (for instance one that makes
-// a chosen write or allocation fail) with SetPlatform.
+// a chosen write or allocation fail) with SetPlatform. The services are
+// grouped by concern: files, names, directories, file times, terminal,
+// disk space, memory, locale.
 #pragma once
 
 #include <cstddef>
@@ -71,13 +73,10 @@ struct FileId {
   friend bool operator==(const FileId& a, const FileId& b) = default;
 };
 
-// One entry of a directory search.
+// One entry of a directory search: always a file, never a directory.
 struct DirEntry {
   std::string name;  // without any directory part
   uint64_t size = 0;
-  bool directory = false;
-  bool hidden = false;
-  bool system = false;
 };
 
 // Free space query failed.
@@ -87,7 +86,10 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Files. Descriptors are small non-negative integers; -1 is failure.
+  // --- Files through descriptors. Descriptors are small non-negative
+  // integers; -1 is failure, and a failed call leaves its reason for
+  // LastError. Every mode is untranslated.
+
   // Opens `name` in `mode`; returns -1 and leaves the reason in LastError.
   // A directory is never opened, for reading either.
   virtual int Open(const std::string& name, OpenMode mode) = 0;
@@ -114,11 +116,6 @@ class Platform {
   virtual bool Close(int fd) = 0;
   // Duplicates a descriptor; -1 on failure.
   virtual int Duplicate(int fd) = 0;
-  // Deletes a file by name.
-  virtual bool Remove(const std::string& name) = 0;
-  // True when the directory holds an entry of that name, whatever it is; a
-  // symbolic link is not followed, so a dangling one exists too.
-  virtual bool NameExists(const std::string& name) = 0;
   // Bytes of the file behind `fd` from its current offset to its end (0
   // when the offset lies past the end), or -1 when it cannot be told (a
   // pipe, a terminal, or a failed query).
@@ -129,13 +126,48 @@ class Platform {
   // Text of the last failed call, as the system's error report gives it.
   virtual std::string LastError() = 0;
 
+  // --- Names: what a name refers to, and deleting it. A failure answers
+  // false or an invalid identity.
+
+  // Deletes a file by name.
+  virtual bool Remove(const std::string& name) = 0;
+  // True when the directory holds an entry of that name, whatever it is; a
+  // symbolic link is not followed, so a dangling one exists too.
+  virtual bool NameExists(const std::string& name) = 0;
+  // Identity of an open descriptor or of a name (invalid when it cannot be
+  // told, e.g. the name does not exist).
+  virtual FileId IdentifyDescriptor(int fd) = 0;
+  virtual FileId IdentifyName(const std::string& name) = 0;
+
+  // --- Directories: searching one directory for files.
+
+  // Searches one directory: `pattern` is a path whose last component may
+  // hold the wildcards * and ? (matched as WildcardMatch does on POSIX).
+  // Appends the matching files in the order the system lists them. A
+  // directory is never taken, whatever its attributes; a name without
+  // wildcards finds at most that one file; on POSIX a wildcard takes
+  // regular files only (no pipe or device). False when nothing was taken
+  // or the search failed.
+  virtual bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) = 0;
+
+  // --- File times, by name. A file that cannot be opened fails silently.
+
+  // Reads the times of an existing file by name; false (times untouched)
+  // when the file cannot be opened.
+  virtual bool GetFileTimes(const std::string& name, FileTimes* times) = 0;
+  // Sets the non-empty times of an existing file by name; false on failure.
+  virtual bool SetFileTimes(const std::string& name, const FileTimes& times) = 0;
+  // The current time of the system clock as a file time.
+  virtual FileTime Now() = 0;
+
+  // --- Terminal and standard streams.
+
   // Opens the null device on each of standard input, output and error that
   // is closed, so that no file opened later can take its number. Output and
   // error are opened for reading only: writing to them fails, as it would
   // on the closed descriptor. False (the reason in LastError) when one of
   // them stays closed.
   virtual bool OpenClosedStandardStreams() = 0;
-
   // True for a console or other character device (the null device included);
   // false for files and pipes.
   virtual bool IsCharDevice(int fd) = 0;
@@ -146,41 +178,26 @@ class Platform {
   // there is none). Never fails the caller.
   virtual void ReattachStdinToConsole() = 0;
 
-  // Identity of an open descriptor or of a name (invalid when it cannot be
-  // told, e.g. the name does not exist).
-  virtual FileId IdentifyDescriptor(int fd) = 0;
-  virtual FileId IdentifyName(const std::string& name) = 0;
-
-  // Searches one directory: `pattern` is a path whose last component may
-  // hold the wildcards * and ? (matched as WildcardMatch does on POSIX).
-  // Appends the matching entries in the order the system lists them; a
-  // directory is never taken, and on POSIX a wildcard takes regular files
-  // only. False when nothing matched or the search failed.
-  virtual bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) = 0;
-
-  // Reads the times of an existing file by name; false (times untouched)
-  // when the file cannot be opened.
-  virtual bool GetFileTimes(const std::string& name, FileTimes* times) = 0;
-  // Sets the non-empty times of an existing file by name; false on failure.
-  virtual bool SetFileTimes(const std::string& name, const FileTimes& times) = 0;
-  // The current time of the system clock as a file time.
-  virtual FileTime Now() = 0;
+  // --- Disk space. kFreeSpaceUnknown when the query fails.
 
   // Bytes free to the caller on the file system (or drive) that `path`
   // names; `path` null or empty means the current directory (drive).
-  // kFreeSpaceUnknown when the query fails.
   virtual uint64_t FreeBytes(const char* path) = 0;
   // Bytes free to the caller on the file system (or volume) that holds the
-  // open file `fd`; kFreeSpaceUnknown when the query fails.
+  // open file `fd`.
   virtual uint64_t FreeBytesOf(int fd) = 0;
 
-  // Memory for large buffers; nullptr when none can be had.
+  // --- Memory for large buffers.
+
+  // A block of `size` bytes; nullptr when none can be had.
   virtual void* Allocate(size_t size) = 0;
+  // Gives back a block from Allocate (nullptr is ignored).
   virtual void Release(void* block) = 0;
+
+  // --- Locale and processor: how to write messages, which vector paths run.
 
   // True when messages should be written as UTF-8 rather than Shift-JIS.
   virtual bool MessagesInUtf8() = 0;
-
   // True when the filters may take their 32-byte vector paths (the
   // processor has AVX2); otherwise they take the 16-byte ones.
   virtual bool WideVectors();

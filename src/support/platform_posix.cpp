@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/ascii.h"
 #include "support/platform.h"
 #include "support/wildcard_match.h"
 
@@ -59,9 +60,9 @@ bool IsUtf8Codeset(const char* locale) {
   std::string folded;
   for (char c : codeset) {
     if (c == '-' || c == '_') continue;
-    folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    folded += static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
   }
-  return folded == "utf8";
+  return folded == "UTF8";
 }
 
 class PosixPlatform : public Platform {
@@ -268,7 +269,7 @@ class PosixPlatform : public Platform {
       struct stat st;
       if (pattern.empty() || ::stat(pattern.c_str(), &st) != 0) return false;
       if (S_ISDIR(st.st_mode)) return false;
-      entries->push_back({leaf, static_cast<uint64_t>(st.st_size), false, false, false});
+      entries->push_back({leaf, static_cast<uint64_t>(st.st_size)});
       return true;
     }
     DIR* d = ::opendir(dir.c_str());
@@ -284,7 +285,7 @@ class PosixPlatform : public Platform {
       // block or never end.
       struct stat st;
       if (::stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-      entries->push_back({e->d_name, static_cast<uint64_t>(st.st_size), false, false, false});
+      entries->push_back({e->d_name, static_cast<uint64_t>(st.st_size)});
     }
     ::closedir(d);
     return entries->size() > before;

@@ -299,16 +299,10 @@ class Win32Platform : public Platform {
     }
     size_t before = entries->size();
     do {
-      DWORD attributes = found.dwFileAttributes;
-      DirEntry entry;
-      entry.name = found.cFileName;
-      entry.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-      entry.directory = attributes & FILE_ATTRIBUTE_DIRECTORY;
-      entry.hidden = attributes & FILE_ATTRIBUTE_HIDDEN;
-      entry.system = attributes & FILE_ATTRIBUTE_SYSTEM;
-      // Every file is taken; a directory only when it is hidden or system.
-      if (entry.directory && !entry.hidden && !entry.system) continue;
-      entries->push_back(std::move(entry));
+      // A directory is never an input, whatever its attributes.
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+      entries->push_back({found.cFileName, size});
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return entries->size() > before;

@@ -1,5 +1,7 @@
 #include "support/sjis.h"
 
+#include "support/ascii.h"
+
 namespace zolt {
 
 namespace {

@@ -15,11 +15,6 @@ constexpr bool IsSjisTrail(unsigned char b) {
   return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
-// The ASCII upper case of `c`: a-z folded to A-Z, every other byte kept.
-constexpr unsigned char AsciiUpper(unsigned char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c;
-}
-
 // Name comparison: equal byte for byte once a-z are folded to A-Z in the
 // single-byte characters (a trail byte is compared as it stands).
 bool SameFileName(const char* a, const char* b);

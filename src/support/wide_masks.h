@@ -59,7 +59,7 @@ struct NarrowMasks {
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
     __m128i odd = _mm_setzero_si128();
-    for (int k = 0; k < 4; ++k) {
+    for (size_t k = 0; k < 4; ++k) {
       __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
       __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
       odd = _mm_or_si128(odd, _mm_xor_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(next, lf)));
@@ -130,7 +130,7 @@ struct WideMasks {
   ZOLT_WIDE_ONLY static void FlipExcept(unsigned char* p, unsigned char lo, unsigned char hi,
                                         uint64_t except, unsigned char bits) {
     const __m256i value = _mm256_set1_epi8(static_cast<char>(bits));
-    for (int k = 0; k < 2; ++k) {
+    for (size_t k = 0; k < 2; ++k) {
       auto* at = reinterpret_cast<__m256i*>(p + 32 * k);
       __m256i v = _mm256_loadu_si256(at);
       __m256i skip = SpreadBits(static_cast<uint32_t>(except >> (32 * k)));
@@ -140,7 +140,7 @@ struct WideMasks {
   }
   ZOLT_WIDE_ONLY static bool StrayControl(const unsigned char* p) {
     __m256i stray = _mm256_setzero_si256();
-    for (int k = 0; k < 2; ++k) {
+    for (size_t k = 0; k < 2; ++k) {
       __m256i v = Load(p + 32 * k);
       __m256i next = Load(p + 32 * k + 1);
       __m256i control =

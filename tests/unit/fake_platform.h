@@ -209,7 +209,7 @@ class FakePlatform : public Platform, public Faults {
       if (leaf.find('/') != std::string::npos) return;
       if (leaf == leaf_pattern || (HasWildcard(leaf_pattern.c_str()) &&
                                    WildcardMatch(leaf_pattern.c_str(), leaf.c_str()))) {
-        entries->push_back({leaf, size, false, false, false});
+        entries->push_back({leaf, size});
         found = true;
       }
     };
