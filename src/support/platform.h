@@ -143,11 +143,12 @@ class Platform {
 
   // Searches one directory: `pattern` is a path whose last component may
   // hold the wildcards * and ? (matched as WildcardMatch does on POSIX).
-  // Appends the matching files in the order the system lists them. A
-  // directory is never taken, whatever its attributes; a name without
-  // wildcards finds at most that one file; on POSIX a wildcard takes
-  // regular files only (no pipe or device). False when nothing was taken
-  // or the search failed.
+  // Appends the matching entries in the order the system lists them: files
+  // of any attributes and, on Win32 only, a directory that is hidden or
+  // system (which the merge then reports as unopenable); never any other
+  // directory. A name without wildcards finds at most that one entry; on
+  // POSIX a wildcard takes regular files only (no pipe or device). False
+  // when nothing was taken or the search failed.
   virtual bool FindFiles(const std::string& pattern, std::vector<DirEntry>* entries) = 0;
 
   // --- File times, by name. A file that cannot be opened fails silently.

@@ -299,8 +299,10 @@ class Win32Platform : public Platform {
     }
     size_t before = entries->size();
     do {
-      // A directory is never an input, whatever its attributes.
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      // Every file is taken; a directory only when it is hidden or system.
+      DWORD attributes = found.dwFileAttributes;
+      bool marked = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !marked) continue;
       uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
       entries->push_back({found.cFileName, size});
     } while (FindNextFileA(search, &found));

@@ -71,7 +71,7 @@ TEST(Win32Identity, PipesAreNoRegularFilesAndWriteOnlyFilesKeepTheirIdentity) {
   EXPECT_TRUE(directory.valid && !directory.regular);
 }
 
-TEST(Win32FindFiles, TakesFilesAndNoDirectoryEvenAHiddenOne) {
+TEST(Win32FindFiles, TakesFilesAndOnlyHiddenDirectories) {
   WinTempDir dir;
   std::ofstream(dir / "one.txt") << "1";
   std::ofstream(dir / "ro.txt") << "22";
@@ -82,15 +82,14 @@ TEST(Win32FindFiles, TakesFilesAndNoDirectoryEvenAHiddenOne) {
   std::vector<DirEntry> found;
   ASSERT_TRUE(Sys().FindFiles(dir / "*.txt", &found));
   std::sort(found.begin(), found.end(), [](auto& a, auto& b) { return a.name < b.name; });
-  ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[0].name, "one.txt");
-  EXPECT_TRUE(found[1].name == "ro.txt" && found[1].size == 2);
-  // A name without wildcards finds that entry, never a directory.
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0].name, "hidden.txt");
+  EXPECT_TRUE(found[2].name == "ro.txt" && found[2].size == 2);
+  // A name without wildcards finds that entry, never a plain directory.
   found.clear();
   EXPECT_TRUE(Sys().FindFiles(dir / "one.txt", &found) && found.size() == 1);
   found.clear();
   EXPECT_FALSE(Sys().FindFiles(dir / "plain.txt", &found));
-  EXPECT_FALSE(Sys().FindFiles(dir / "hidden.txt", &found));
   EXPECT_FALSE(Sys().FindFiles(dir / "missing\\*.txt", &found));
   EXPECT_TRUE(found.empty());
   SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
