@@ -36,14 +36,32 @@ ZOLT_WIDE_PATH size_t WideCaseChunks(unsigned char* bytes, size_t size, unsigned
   return CaseChunks<WideMasks>(bytes, size, from, carry);
 }
 
+ZOLT_WIDEST_PATH size_t WidestCaseChunks(unsigned char* bytes, size_t size, unsigned char from,
+                                         bool* carry) {
+  return CaseChunks<WidestMasks>(bytes, size, from, carry);
+}
+
+// The whole chunks, on the vectors of the job.
+size_t CaseChunksOf(VectorWidth vectors, unsigned char* bytes, size_t size, unsigned char from,
+                    bool* carry) {
+  switch (vectors) {
+    case VectorWidth::k64:
+      return WidestCaseChunks(bytes, size, from, carry);
+    case VectorWidth::k32:
+      return WideCaseChunks(bytes, size, from, carry);
+    case VectorWidth::k16:
+      break;
+  }
+  return CaseChunks<NarrowMasks>(bytes, size, from, carry);
+}
+
 }  // namespace
 
 void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
   const unsigned char from = state->to_lower ? 'A' : 'a';
   auto* bytes = reinterpret_cast<unsigned char*>(data);
   bool carry = state->partner_next;
-  size_t i = state->wide ? WideCaseChunks(bytes, size, from, &carry)
-                         : CaseChunks<NarrowMasks>(bytes, size, from, &carry);
+  size_t i = CaseChunksOf(state->vectors, bytes, size, from, &carry);
   // The rest, one character at a time.
   if (carry) ++i;
   while (i < size) {
@@ -62,7 +80,7 @@ void ChangeCaseBlock(CaseState* state, char* data, size_t size) {
 JobResult ChangeCase(StreamPair* pair, bool to_lower) {
   CaseState state;
   state.to_lower = to_lower;
-  state.wide = Sys().WideVectors();
+  state.vectors = FilterVectors();
   ForEachBlock(pair, [&](char* data, size_t size) {
     ChangeCaseBlock(&state, data, size);
     WriteBytes(&pair->output, data, size);
