@@ -27,8 +27,10 @@
 #include <immintrin.h>
 #define ZOLT_WIDE_PATH __attribute__((target("avx2"), flatten))
 #define ZOLT_WIDE_ONLY __attribute__((target("avx2")))
-#define ZOLT_WIDEST_PATH __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi2"), flatten))
-#define ZOLT_WIDEST_ONLY __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi2")))
+#define ZOLT_WIDEST_PATH \
+  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi2"), flatten))
+#define ZOLT_WIDEST_ONLY \
+  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi2")))
 #else
 #define ZOLT_WIDE_VECTORS 0
 #define ZOLT_WIDE_PATH
@@ -41,6 +43,16 @@ namespace zolt {
 inline VectorWidth FilterVectors() {
   if (Sys().WidestVectors()) return VectorWidth::k64;
   return Sys().WideVectors() ? VectorWidth::k32 : VectorWidth::k16;
+}
+
+// `mask` as a value in a general register: keeps the compiler from doing
+// the arithmetic on it in mask registers, whose moves to and from general
+// ones lengthen a chain that runs from chunk to chunk.
+inline uint64_t InRegister(uint64_t mask) {
+#if ZOLT_WIDE_VECTORS
+  asm("" : "+r"(mask));
+#endif
+  return mask;
 }
 
 struct NarrowMasks {
