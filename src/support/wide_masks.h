@@ -1,4 +1,4 @@
-// The chunk masks of byte_masks.h in two widths, for filters that run the
+// The chunk masks of byte_masks.h in three widths, for filters that run the
 // same loop with either: NarrowMasks with 16-byte vectors (SSE2, or plain
 // bytes where there is none) and WideMasks with 32-byte vectors (AVX2).
 // A filter picks the wide loop once per job when Platform::WideVectors says
