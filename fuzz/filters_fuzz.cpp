@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (cut % 4 == 1) reads = {1};
   if (cut % 4 >= 2) reads = {1 + cut / 4 % 7, 1 + cut / 32, 2 + cut % 5};
   std::string input(reinterpret_cast<const char*>(data + 2), size - 2);
-  bool narrow = data[0] / kFilterSwitches.size() % 2 == 1;
-  FilterRun run = RunFilterJob(sw, input, reads, SIZE_MAX, narrow);
+  auto vectors = static_cast<zolt::VectorWidth>(data[0] / kFilterSwitches.size() % 3);
+  FilterRun run = RunFilterJob(sw, input, reads, SIZE_MAX, vectors);
   Require(run.result == zolt::JobResult::kDone && run.closed, "the job succeeds");
   Require(run.out == Reference(sw, input), "the output is the reference's");
   Require(run.blocks_left == 0, "every block allocated is released");

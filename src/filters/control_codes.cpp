@@ -46,6 +46,10 @@ ZOLT_WIDE_PATH void WideControlRange(const char* data, const char* end, OutStrea
   ControlRange<WideMasks>(data, end, out);
 }
 
+ZOLT_WIDEST_PATH void WidestControlRange(const char* data, const char* end, OutStream* out) {
+  ControlRange<WidestMasks>(data, end, out);
+}
+
 }  // namespace
 
 void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutStream* out) {
@@ -54,7 +58,9 @@ void DeleteControlBlock(ControlState* state, const char* data, size_t size, OutS
   // A CR that ended the previous block is written now, before its LF.
   if (state->after_cr && *data == '\n') WriteByte(out, '\r');
   state->after_cr = end[-1] == '\r';
-  if (state->wide) {
+  if (state->vectors == VectorWidth::k64) {
+    WidestControlRange(data, end, out);
+  } else if (state->vectors == VectorWidth::k32) {
     WideControlRange(data, end, out);
   } else {
     ControlRange<NarrowMasks>(data, end, out);

@@ -5,13 +5,14 @@
 
 #include "io/stream_pair.h"
 #include "support/job_result.h"
+#include "support/platform.h"
 
 namespace zolt {
 
 // State of the control-code deletion carried from one block to the next.
 struct ControlState {
-  bool after_cr = false;  // the previous input byte was a CR
-  bool wide = false;      // 32-byte vectors (Platform::WideVectors)
+  bool after_cr = false;                   // the previous input byte was a CR
+  VectorWidth vectors = VectorWidth::k16;  // the vectors the job runs on
 };
 
 // Writes one block without control codes: TAB stays, LF stays, a CR stays

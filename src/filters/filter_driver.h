@@ -13,6 +13,7 @@
 #include "io/stream_pair.h"
 #include "support/job_result.h"
 #include "support/platform.h"
+#include "support/wide_masks.h"
 
 namespace zolt {
 
@@ -46,7 +47,11 @@ struct NothingAtEnd {
 // called.
 template <typename State, typename Block, typename Finish = NothingAtEnd>
 JobResult RunFilter(StreamPair* pair, State* state, Block block, Finish finish = {}) {
-  state->wide = Sys().WideVectors();
+  if constexpr (requires { state->vectors; }) {
+    state->vectors = FilterVectors();
+  } else {
+    state->wide = Sys().WideVectors();
+  }
   OutStream* out = &pair->output;
   bool ok = ForEachBlock(pair, [&](char* data, size_t size) {
     if constexpr (std::is_same_v<decltype(block(state, data, size, out)), bool>) {

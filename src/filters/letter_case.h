@@ -5,14 +5,15 @@
 
 #include "io/stream_pair.h"
 #include "support/job_result.h"
+#include "support/platform.h"
 
 namespace zolt {
 
 // State of a case change carried from one block to the next.
 struct CaseState {
   bool to_lower = true;
-  bool partner_next = false;  // the block ended with a lead byte
-  bool wide = false;          // 32-byte vectors (Platform::WideVectors)
+  bool partner_next = false;               // the block ended with a lead byte
+  VectorWidth vectors = VectorWidth::k16;  // the vectors the job runs on
 };
 
 // Converts the letters of one block in place (A-Z to a-z toward lower case,

@@ -188,6 +188,58 @@ const char* PairPass(Block block, const char* p, OutStream* out) {
   return p;
 }
 
+// One chunk of the compaction for kLf, kCr or kNone: the 64 bytes at p
+// (p[-1] and p[64] readable) stored at o (64 bytes of room) without the
+// bytes the type drops, a lone CR made LF for LF newlines and a lone LF
+// made CR for CR newlines, as NewlineRange would write them. Returns the
+// end of what it stored.
+template <Newline kType, typename Masks>
+char* CompactChunk(const char* p, char* o) {
+  auto* bytes = reinterpret_cast<const unsigned char*>(p);
+  uint64_t drop;
+  uint64_t replace = 0;
+  if (kType == Newline::kLf) {
+    uint64_t crs = Masks::Equal(bytes, '\r');
+    uint64_t lf_next = Masks::Equal(bytes + 1, '\n');
+    drop = crs & lf_next;
+    replace = crs & ~lf_next;
+  } else {
+    uint64_t lfs = Masks::Equal(bytes, '\n');
+    uint64_t lf_after_cr = lfs & Masks::Equal(bytes - 1, '\r');
+    drop = kType == Newline::kCr ? lf_after_cr : Masks::Equal(bytes, '\r') | lf_after_cr;
+    if (kType == Newline::kCr) replace = lfs & ~lf_after_cr;
+  }
+  const unsigned char with = kType == Newline::kLf ? '\n' : '\r';
+  return o + Masks::StoreKept(bytes, ~drop, replace, with, o);
+}
+
+// The compaction pass (kLf, kCr and kNone) on 64-byte vectors that can drop
+// any bytes of a chunk: from p (after the block's first byte) while a byte
+// follows the chunk, stored straight into the output buffer. Returns where
+// it stopped.
+template <Newline kType, typename Masks>
+const char* CompactPass(Block block, const char* p, OutStream* out) {
+  while (block.end - p > static_cast<ptrdiff_t>(kMaskChunk)) {
+    size_t chunks = std::min(kStretch, static_cast<size_t>(block.end - p) - 1) / kMaskChunk;
+    char* o = OutputRoom(out, kStretch);
+    if (!o) break;
+    for (; chunks > 0; --chunks, p += kMaskChunk) o = CompactChunk<kType, Masks>(p, o);
+    OutputDone(out, o);
+  }
+  return p;
+}
+
+// The vector pass of the type: compaction where the vectors can drop bytes,
+// else pairs of stores.
+template <Newline kType, typename Masks>
+const char* VectorPass(Block block, const char* p, OutStream* out) {
+  if constexpr (Masks::kStep == kMaskChunk) {
+    return CompactPass<kType, Masks>(block, p, out);
+  } else {
+    return PairPass<kType, Masks>(block, p, out);
+  }
+}
+
 // Newline rewriting over one block. `after_cr` says whether the previous
 // block ended with a CR, and is updated for the next one.
 template <typename Masks>
@@ -203,9 +255,9 @@ void NewlineBlock(Newline type, bool* after_cr, const char* data, size_t size, O
     // The vector pass looks at the byte before each step.
     NewlineRange<Masks>(type, block, p, p + 16, out);
     p += 16;
-    if (type == Newline::kLf) p = PairPass<Newline::kLf, Masks>(block, p, out);
-    if (type == Newline::kCr) p = PairPass<Newline::kCr, Masks>(block, p, out);
-    if (type == Newline::kNone) p = PairPass<Newline::kNone, Masks>(block, p, out);
+    if (type == Newline::kLf) p = VectorPass<Newline::kLf, Masks>(block, p, out);
+    if (type == Newline::kCr) p = VectorPass<Newline::kCr, Masks>(block, p, out);
+    if (type == Newline::kNone) p = VectorPass<Newline::kNone, Masks>(block, p, out);
   }
   NewlineRange<Masks>(type, block, p, block.end, out);
 }
@@ -215,11 +267,16 @@ ZOLT_WIDE_PATH void WideNewlineBlock(Newline type, bool* after_cr, const char* d
   NewlineBlock<WideMasks>(type, after_cr, data, size, out);
 }
 
+ZOLT_WIDEST_PATH void WidestNewlineBlock(Newline type, bool* after_cr, const char* data,
+                                         size_t size, OutStream* out) {
+  NewlineBlock<WidestMasks>(type, after_cr, data, size, out);
+}
+
 // State of a newline conversion carried from one block to the next.
 struct NewlineState {
   Newline type = Newline::kCrLf;
-  bool after_cr = false;  // the previous input byte was a CR
-  bool wide = false;      // 32-byte vectors (Platform::WideVectors)
+  bool after_cr = false;                   // the previous input byte was a CR
+  VectorWidth vectors = VectorWidth::k16;  // set by RunFilter
 };
 
 JobResult RunNewlineBlocks(StreamPair* pair, Newline type) {
@@ -227,7 +284,9 @@ JobResult RunNewlineBlocks(StreamPair* pair, Newline type) {
   state.type = type;
   return RunFilter(pair, &state,
                    [](NewlineState* s, const char* data, size_t size, OutStream* out) {
-                     if (s->wide) {
+                     if (s->vectors == VectorWidth::k64) {
+                       WidestNewlineBlock(s->type, &s->after_cr, data, size, out);
+                     } else if (s->vectors == VectorWidth::k32) {
                        WideNewlineBlock(s->type, &s->after_cr, data, size, out);
                      } else {
                        NewlineBlock<NarrowMasks>(s->type, &s->after_cr, data, size, out);

@@ -28,6 +28,14 @@ bool Platform::WideVectors() {
 #endif
 }
 
+bool Platform::WidestVectors() {
+#if ZOLT_WIDE_VECTORS
+  return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2");
+#else
+  return false;
+#endif
+}
+
 Platform& Sys() {
   return g_platform ? *g_platform : NativePlatform();
 }

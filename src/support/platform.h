@@ -82,6 +82,9 @@ struct DirEntry {
 // Free space query failed.
 constexpr uint64_t kFreeSpaceUnknown = ~uint64_t{0};
 
+// The vectors a filter's chunk loops run on: 16, 32 or 64 bytes.
+enum class VectorWidth { k16, k32, k64 };
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -202,6 +205,9 @@ class Platform {
   // True when the filters may take their 32-byte vector paths (the
   // processor has AVX2); otherwise they take the 16-byte ones.
   virtual bool WideVectors();
+  // True when the filters may take their 64-byte vector paths (the
+  // processor has AVX-512 BW and VBMI2); otherwise WideVectors decides.
+  virtual bool WidestVectors();
 };
 
 // The platform in use: the system's own unless a test installed another.

@@ -1,4 +1,4 @@
-// The chunk masks of byte_masks.h in two widths, for filters that run the
+// The chunk masks of byte_masks.h in three widths, for filters that run the
 // same loop with either: NarrowMasks with 16-byte vectors (SSE2, or plain
 // bytes where there is none) and WideMasks with 32-byte vectors (AVX2).
 // A filter picks the wide loop once per job when Platform::WideVectors says
@@ -7,25 +7,53 @@
 // it. Where the compiler cannot target AVX2 (other processors, and the
 // Win32 build, whose stack is not aligned for 32-byte spills) the wide
 // masks are the narrow ones.
+//
+// WidestMasks does the same with 64-byte vectors and compare-into-mask
+// instructions (AVX-512 BW, with VBMI2 for dropping bytes), in loops marked
+// ZOLT_WIDEST_PATH and taken when Platform::WidestVectors says so; where
+// there are none it is WideMasks.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "support/byte_masks.h"
+#include "support/platform.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && !defined(_WIN32)
 #define ZOLT_WIDE_VECTORS 1
 #include <immintrin.h>
 #define ZOLT_WIDE_PATH __attribute__((target("avx2"), flatten))
 #define ZOLT_WIDE_ONLY __attribute__((target("avx2")))
+#define ZOLT_WIDEST_PATH \
+  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi2"), flatten))
+#define ZOLT_WIDEST_ONLY \
+  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi2")))
 #else
 #define ZOLT_WIDE_VECTORS 0
 #define ZOLT_WIDE_PATH
+#define ZOLT_WIDEST_PATH
 #endif
 
 namespace zolt {
+
+// The widest vectors the platform lets the filters take.
+inline VectorWidth FilterVectors() {
+  if (Sys().WidestVectors()) return VectorWidth::k64;
+  return Sys().WideVectors() ? VectorWidth::k32 : VectorWidth::k16;
+}
+
+// `mask` as a value in a general register: keeps the compiler from doing
+// the arithmetic on it in mask registers, whose moves to and from general
+// ones lengthen a chain that runs from chunk to chunk.
+inline uint64_t InRegister(uint64_t mask) {
+#if ZOLT_WIDE_VECTORS
+  asm("" : "+r"(mask));
+#endif
+  return mask;
+}
 
 struct NarrowMasks {
   // Bytes a vector step of the newline filters takes.
@@ -170,8 +198,62 @@ struct WideMasks {
   }
 };
 
+// The members of NarrowMasks used by the chunk loops, 64 bytes at a time,
+// each mask straight from a compare; and the compaction of the newline
+// filters.
+struct WidestMasks {
+  static constexpr size_t kStep = 64;
+
+  ZOLT_WIDEST_ONLY static __m512i Load(const unsigned char* p) { return _mm512_loadu_si512(p); }
+  ZOLT_WIDEST_ONLY static __m512i Bytes(unsigned char c) {
+    return _mm512_set1_epi8(static_cast<char>(c));
+  }
+  // Mask of the lanes of v with lo <= byte <= hi.
+  ZOLT_WIDEST_ONLY static uint64_t InRange(__m512i v, unsigned char lo, unsigned char hi) {
+    return _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, Bytes(lo)), Bytes(hi - lo));
+  }
+  ZOLT_WIDEST_ONLY static uint64_t Equal(const unsigned char* p, unsigned char c) {
+    return _mm512_cmpeq_epi8_mask(Load(p), Bytes(c));
+  }
+  ZOLT_WIDEST_ONLY static uint64_t Range(const unsigned char* p, unsigned char lo, unsigned char hi,
+                                         unsigned char flip = 0) {
+    return InRange(_mm512_xor_si512(Load(p), Bytes(flip)), lo, hi);
+  }
+  ZOLT_WIDEST_ONLY static uint64_t Below(const unsigned char* p, unsigned char limit) {
+    return _mm512_cmplt_epu8_mask(Load(p), Bytes(limit));
+  }
+  ZOLT_WIDEST_ONLY static uint64_t Lead(const unsigned char* p) {
+    return Range(p, 0xA1, 0xDC, 0x20);
+  }
+  ZOLT_WIDEST_ONLY static void FlipExcept(unsigned char* p, unsigned char lo, unsigned char hi,
+                                          uint64_t except, unsigned char bits) {
+    __m512i v = Load(p);
+    uint64_t flip = InRange(v, lo, hi) & ~except;
+    _mm512_storeu_si512(p, _mm512_xor_si512(v, _mm512_maskz_mov_epi8(flip, Bytes(bits))));
+  }
+  ZOLT_WIDEST_ONLY static bool StrayControl(const unsigned char* p) {
+    __m512i v = Load(p);
+    uint64_t control = InRange(v, 0, 0x1F) | _mm512_cmpeq_epi8_mask(v, Bytes(0x7F));
+    uint64_t cr_lf = _mm512_cmpeq_epi8_mask(v, Bytes('\r')) & Equal(p + 1, '\n');
+    return (control & ~(InRange(v, '\t', '\n') | cr_lf)) != 0;
+  }
+  ZOLT_WIDEST_ONLY static bool PairedNewlines(const unsigned char* p) {
+    return Equal(p, '\r') == Equal(p + 1, '\n');
+  }
+  // Stores at o (64 bytes of room) the bytes of p[0..63] whose bit in
+  // `keep` is set, in order, those whose bit in `replace` is set as `with`;
+  // returns how many.
+  ZOLT_WIDEST_ONLY static size_t StoreKept(const unsigned char* p, uint64_t keep, uint64_t replace,
+                                           unsigned char with, char* o) {
+    __m512i v = _mm512_mask_mov_epi8(Load(p), replace, Bytes(with));
+    _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keep, v));
+    return static_cast<size_t>(std::popcount(keep));
+  }
+};
+
 #else
 using WideMasks = NarrowMasks;
+using WidestMasks = NarrowMasks;
 #endif
 
 }  // namespace zolt

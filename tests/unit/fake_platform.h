@@ -68,7 +68,7 @@ class FakePlatform : public Platform, public Faults {
   std::map<std::string, std::string> disk;
   std::map<std::string, FileTimes> times;  // times set on files in `disk`
   bool utf8 = false;                       // answer of MessagesInUtf8
-  bool narrow_vectors = false;             // WideVectors says no
+  VectorWidth vectors = VectorWidth::k64;  // the widest the filters may take
   std::string err;                         // what was written to descriptor 2
   // With `capture_stdout`, descriptor 1 is an in-memory file (not a
   // terminal) whose bytes collect in `out`.
@@ -246,7 +246,8 @@ class FakePlatform : public Platform, public Faults {
     real_.Release(block);
   }
   bool MessagesInUtf8() override { return utf8; }
-  bool WideVectors() override { return !narrow_vectors && real_.WideVectors(); }
+  bool WideVectors() override { return vectors != VectorWidth::k16 && real_.WideVectors(); }
+  bool WidestVectors() override { return vectors == VectorWidth::k64 && real_.WidestVectors(); }
 
  private:
   struct MemFile {

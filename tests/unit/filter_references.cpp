@@ -225,11 +225,12 @@ std::string Reference(const std::string& sw, const std::string& in) {
 }
 
 FilterRun RunFilterJob(const std::string& sw, const std::string& input,
-                       const std::vector<size_t>& reads, size_t allocation_budget, bool narrow) {
+                       const std::vector<size_t>& reads, size_t allocation_budget,
+                       VectorWidth vectors) {
   FakePlatform fake;
   fake.read_sizes = reads;
   fake.allocation_budget = allocation_budget;
-  fake.narrow_vectors = narrow;
+  fake.vectors = vectors;
   StreamPair pair;
   AttachInput(&pair.input, fake.AddInput(input), Ownership::kOwned);
   int out = fake.AddOutput();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/job_result.h"
+#include "support/platform.h"
 
 namespace zolt::testing {
 
@@ -30,9 +31,9 @@ struct FilterRun {
 
 // Runs the job of switch `sw` on `input`, delivered in reads of the sizes in
 // `reads` (cycled; empty means whole blocks), with `allocation_budget`
-// bytes allocatable; `narrow` keeps the filters off their 32-byte vectors.
+// bytes allocatable; `vectors` caps the width the filters' vectors may take.
 FilterRun RunFilterJob(const std::string& sw, const std::string& input,
                        const std::vector<size_t>& reads = {}, size_t allocation_budget = SIZE_MAX,
-                       bool narrow = false);
+                       VectorWidth vectors = VectorWidth::k64);
 
 }  // namespace zolt::testing

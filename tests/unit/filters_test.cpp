@@ -96,8 +96,8 @@ std::string Hex(const std::string& bytes) {
 }
 
 // Runs the job of `sw` on 400 texts from `generate`, each cut into reads at
-// random places or a byte at a time, every third one on 16-byte vectors
-// only, and expects exactly the reference's bytes for the whole text.
+// random places or a byte at a time, on 64-, 16- and 32-byte vectors in
+// turn, and expects exactly the reference's bytes for the whole text.
 // Reports the first text that differs.
 void CheckAgainstReference(const std::string& sw, unsigned seed, Generator generate) {
   std::mt19937 rng(seed);
@@ -107,7 +107,8 @@ void CheckAgainstReference(const std::string& sw, unsigned seed, Generator gener
     std::vector<size_t> reads = RandomReads(&rng, text.size());
     if (i % 10 == 0) reads = {1};
     std::string expected = Reference(sw, text);
-    FilterRun run = RunFilterJob(sw, text, reads, SIZE_MAX, i % 3 == 1);
+    const VectorWidth widths[] = {VectorWidth::k64, VectorWidth::k16, VectorWidth::k32};
+    FilterRun run = RunFilterJob(sw, text, reads, SIZE_MAX, widths[i % 3]);
     if (run.out != expected || run.result != JobResult::kDone || !run.closed) {
       ADD_FAILURE() << "input " << Hex(text) << "\nexpected " << Hex(expected) << "\nactual   "
                     << Hex(run.out) << "\nresult " << static_cast<int>(run.result);
