@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "filters/filter_driver.h"
+#include "filters/vectors64.h"
 #include "support/byte_masks.h"
 #include "support/platform.h"
 #include "support/sjis.h"
@@ -217,10 +218,7 @@ ZOLT_WIDE_PATH const char* WideKanaChunks(const char* p, const char* end, const 
   return KanaChunks<WideMasks>(p, end, copied, carry, out);
 }
 
-#if ZOLT_WIDE_VECTORS
-#define ZOLT_KANA512 \
-  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi,avx512vbmi2")))
-
+#if ZOLT_VECTORS64
 // The lead (row 0) and second byte (row 1) of the full-width form of each
 // byte 0xA0-0xDF, indexed by the byte's low six bits; 0xDF stands for ﾟ
 // after a katakana that has no semi-voiced form (゜).
@@ -242,13 +240,13 @@ alignas(64) constexpr auto kTwice = [] {
 }();
 
 // The lanes of v with lo <= byte <= hi.
-ZOLT_KANA512 inline __mmask64 InRange64(__m512i v, unsigned char lo, unsigned char hi) {
+ZOLT_ONLY64 inline __mmask64 InRange64(__m512i v, unsigned char lo, unsigned char hi) {
   return _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8(static_cast<char>(lo))),
                                 _mm512_set1_epi8(static_cast<char>(hi - lo)));
 }
 
 // The bytes of `table` at `index` (low six bits of each lane).
-ZOLT_KANA512 inline __m512i Pick64(__m512i index, __m512i table) {
+ZOLT_ONLY64 inline __m512i Pick64(__m512i index, __m512i table) {
   return _mm512_maskz_permutexvar_epi8(~__mmask64{0}, index, table);
 }
 
@@ -261,8 +259,8 @@ struct KanaLanes {
 
 // Writes bytes 32 * half to 32 * half + 31 of the chunk x as `lanes` says
 // at o (next: the chunk one byte on); stores 64 bytes. Returns the size.
-ZOLT_KANA512 inline size_t KanaHalf(__m512i x, __m512i next, const KanaLanes& lanes, unsigned half,
-                                    char* o) {
+ZOLT_ONLY64 inline size_t KanaHalf(__m512i x, __m512i next, const KanaLanes& lanes, unsigned half,
+                                   char* o) {
   constexpr uint64_t kEven = 0x5555555555555555ULL;
   unsigned shift = 32 * half;
   auto convert = static_cast<uint32_t>(lanes.convert >> shift);
@@ -289,7 +287,7 @@ ZOLT_KANA512 inline size_t KanaHalf(__m512i x, __m512i next, const KanaLanes& la
 // The lanes of the chunk at p whose katakana (not second bytes) are `kana`,
 // or false when a sound mark follows another (ﾞﾞ, ﾞﾟ) or byte 64, which
 // the byte-wise chunk handles.
-ZOLT_KANA512 inline bool FindKanaLanes(__m512i x, __m512i next, uint64_t kana, KanaLanes* lanes) {
+ZOLT_ONLY64 inline bool FindKanaLanes(__m512i x, __m512i next, uint64_t kana, KanaLanes* lanes) {
   uint64_t voiced_next = _mm512_cmpeq_epi8_mask(next, _mm512_set1_epi8(static_cast<char>(0xDE)));
   uint64_t semi_next = _mm512_cmpeq_epi8_mask(next, _mm512_set1_epi8(static_cast<char>(0xDF)));
   uint64_t marked = kana & (voiced_next | semi_next);
@@ -305,8 +303,8 @@ ZOLT_KANA512 inline bool FindKanaLanes(__m512i x, __m512i next, uint64_t kana, K
 
 // As KanaChunks with 64-byte vectors: a chunk whose sound marks each follow
 // a katakana that is no mark is converted whole by lanes.
-ZOLT_KANA512 const char* KanaChunks64(const char* p, const char* end, const char** copied,
-                                      bool* carry, OutStream* out) {
+ZOLT_PATH64 const char* KanaChunks64(const char* p, const char* end, const char** copied,
+                                     bool* carry, OutStream* out) {
   const char* from = *copied;
   bool partner = *carry;
   for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
@@ -330,11 +328,6 @@ ZOLT_KANA512 const char* KanaChunks64(const char* p, const char* end, const char
   return p;
 }
 
-// Whether the processor has the 64-byte vectors KanaChunks64 needs.
-bool HasKanaVectors64() {
-  return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi") &&
-         __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2");
-}
 #endif
 
 }  // namespace
@@ -352,7 +345,7 @@ void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) 
   }
   const char* copied = p;
   bool carry = false;
-#if ZOLT_WIDE_VECTORS
+#if ZOLT_VECTORS64
   if (state->wide64) {
     p = KanaChunks64(p, end, &copied, &carry, out);
   } else
@@ -375,9 +368,7 @@ void KanaFinish(KanaState* state, OutStream* out) {
 JobResult WidenKana(StreamPair* pair) {
   KanaState state;
   state.wide = Sys().WideVectors();
-#if ZOLT_WIDE_VECTORS
-  state.wide64 = state.wide && HasKanaVectors64();
-#endif
+  state.wide64 = state.wide && HasVectors64();
   ForEachBlock(pair, [&](const char* data, size_t size) {
     KanaBlock(&state, data, size, &pair->output);
     return true;

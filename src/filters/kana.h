@@ -26,7 +26,7 @@ struct KanaState {
   bool partner_next = false;  // the previous byte was a lead byte
   unsigned char kana = 0;     // a katakana held back for a sound mark, or 0
   bool wide = false;          // 32-byte vectors (Platform::WideVectors)
-  bool wide64 = false;        // 64-byte vectors too (AVX-512 with byte shuffles)
+  bool wide64 = false;        // 64-byte vectors too (vectors64.h)
 };
 
 // Converts one block: each katakana is held back by one byte so that a
