@@ -32,6 +32,7 @@ struct UniqState {
   size_t seen = 0;       // bytes of the current line read so far
   bool differs = false;  // the current line is known to differ
   bool wide = false;     // 32-byte vectors (Platform::WideVectors)
+  bool wide64 = false;   // 64-byte vectors too (vectors64.h)
 };
 
 // Allocates the line buffer of a new state; false (message printed) when
