@@ -8,10 +8,10 @@
 #include <iterator>
 
 #include "filters/filter_driver.h"
-#include "filters/vectors64.h"
 #include "support/byte_masks.h"
 #include "support/platform.h"
 #include "support/sjis.h"
+#include "support/vectors64.h"
 #include "support/wide_masks.h"
 
 namespace zolt {

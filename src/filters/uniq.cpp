@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "filters/filter_driver.h"
-#include "filters/vectors64.h"
 #include "support/byte_masks.h"
 #include "support/messages.h"
 #include "support/platform.h"
+#include "support/vectors64.h"
 #include "support/wide_masks.h"
 
 namespace zolt {

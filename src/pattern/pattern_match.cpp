@@ -154,6 +154,18 @@ bool IsAnchoredLiteral(const Program& program) {
                      [](const Instruction& op) { return op.op == Op::kChar; });
 }
 
+// The one second byte that makes a character the filter lets through with
+// the lead byte `lead`, or -1 when there are more.
+int OnlySecond(const LineStartFilter& filter, unsigned lead) {
+  int second = -1;
+  for (unsigned s = 0; s < 256; ++s) {
+    if (!filter.pairs[lead << 8 | s]) continue;
+    if (second >= 0) return -1;
+    second = static_cast<int>(s);
+  }
+  return second;
+}
+
 // The line-start filter of a program whose match must start the line with a
 // character, or null. Every byte and pair of bytes is read as the search
 // reads it, so the filter rules out exactly the lines the search does.
@@ -175,6 +187,9 @@ std::unique_ptr<LineStartFilter> MakeStartFilter(const Program& program) {
     }
     if (filter->first[b] != LineStartFilter::kNever) filter->only = ++opening == 1 ? int(b) : -1;
   }
+  if (filter->only >= 0 &&
+      filter->first[static_cast<size_t>(filter->only)] == LineStartFilter::kLead)
+    filter->only_second = OnlySecond(*filter, static_cast<unsigned>(filter->only));
   return filter;
 }
 

@@ -10,7 +10,9 @@
 
 #include "support/byte_masks.h"
 #include "support/messages.h"
+#include "support/platform.h"
 #include "support/sjis.h"
+#include "support/vectors64.h"
 
 namespace zolt {
 
@@ -83,6 +85,7 @@ struct PatternCut {
   bool have_run = false;
   bool line_start = true;  // the next chunk starts a line
   bool dropping = false;   // the line that opened the piece is being left out
+  bool wide64 = false;     // lines passed over 64 bytes a vector (vectors64.h)
 };
 
 // One chunk of the input.
@@ -147,19 +150,44 @@ bool TakeChunk(PatternCut* cut, const Chunk& chunk) {
   return true;
 }
 
+// Bit i set where p[i] (of p[0..63]) is an LF followed by the filter's one
+// opening byte, and by the one second byte that opens with it when there is
+// one; every LF when any byte may open. p[65] must be readable.
+struct NarrowStarts {
+  static uint64_t Of(const unsigned char* p, const LineStartFilter& filter) {
+    if (filter.only < 0) return EqualMask(p, kMaskChunk, '\n');
+    uint64_t starts = PairMask(p, '\n', static_cast<unsigned char>(filter.only));
+    if (starts == 0 || filter.only_second < 0) return starts;
+    return starts & EqualMask(p + 2, kMaskChunk, static_cast<unsigned char>(filter.only_second));
+  }
+};
+
+#if ZOLT_VECTORS64
+// As NarrowStarts, one 64-byte vector a compare.
+struct Starts64 {
+  ZOLT_ONLY64 static uint64_t Of(const unsigned char* p, const LineStartFilter& filter) {
+    __mmask64 starts = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(p), _mm512_set1_epi8('\n'));
+    if (filter.only < 0) return starts;
+    starts = _mm512_mask_cmpeq_epi8_mask(starts, _mm512_loadu_si512(p + 1),
+                                         _mm512_set1_epi8(static_cast<char>(filter.only)));
+    if (filter.only_second < 0) return starts;
+    return _mm512_mask_cmpeq_epi8_mask(starts, _mm512_loadu_si512(p + 2),
+                                       _mm512_set1_epi8(static_cast<char>(filter.only_second)));
+  }
+};
+#endif
+
 // The next line start in p[from, end) whose first bytes the filter lets
 // through, or `end`; `from` starts a line when `line_start`. A line start
-// follows each LF: 64-byte blocks give their LFs, and with a single opening
-// byte only the LFs right before it.
+// follows each LF: 64-byte blocks give the LFs before a line start that may
+// pass (Starts), the rest are looked for one by one.
+template <typename Starts>
 size_t NextCandidate(const unsigned char* p, size_t from, size_t end, bool line_start,
                      const LineStartFilter& filter) {
   if (line_start && filter.MayMatch(p + from, from + 1 < end)) return from;
   size_t at = from;
-  for (; end - at > kMaskChunk; at += kMaskChunk) {
-    uint64_t starts = filter.only < 0
-                          ? EqualMask(p + at, kMaskChunk, '\n')
-                          : PairMask(p + at, '\n', static_cast<unsigned char>(filter.only));
-    for (; starts != 0; starts &= starts - 1) {
+  for (; end - at > kMaskChunk + 1; at += kMaskChunk) {
+    for (uint64_t starts = Starts::Of(p + at, filter); starts != 0; starts &= starts - 1) {
       size_t q = at + static_cast<size_t>(std::countr_zero(starts)) + 1;
       if (filter.MayMatch(p + q, q + 1 < end)) return q;
     }
@@ -173,13 +201,26 @@ size_t NextCandidate(const unsigned char* p, size_t from, size_t end, bool line_
   return end;
 }
 
+#if ZOLT_VECTORS64
+ZOLT_PATH64 size_t NextCandidate64(const unsigned char* p, size_t from, size_t end, bool line_start,
+                                   const LineStartFilter& filter) {
+  return NextCandidate<Starts64>(p, from, end, line_start, filter);
+}
+#endif
+
 // Takes the lines of the buffered input that the filter rules out into the
 // current run: up to the next line that may match, or to the end of the
 // buffered bytes.
 void SkipRuledOut(PatternCut* cut, const LineStartFilter& filter) {
   InStream* input = cut->input;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(input->buffer.data());
-  size_t to = NextCandidate(p, input->pos, input->end, cut->line_start, filter);
+#if ZOLT_VECTORS64
+  size_t to = cut->wide64
+                  ? NextCandidate64(p, input->pos, input->end, cut->line_start, filter)
+                  : NextCandidate<NarrowStarts>(p, input->pos, input->end, cut->line_start, filter);
+#else
+  size_t to = NextCandidate<NarrowStarts>(p, input->pos, input->end, cut->line_start, filter);
+#endif
   if (to == input->pos) return;
   if (!cut->have_run) {
     cut->run = input->pos;
@@ -242,6 +283,7 @@ bool SplitByLines(InStream* input, const SplitRun& run, const WorkBuffer& work, 
   if (!pieces.Open()) return false;
   if (!pattern) return SplitByLineCount(input, &pieces, work, n1);
   PatternCut cut{input, &pieces};
+  cut.wide64 = Sys().WideVectors() && HasVectors64();
   return SplitByPattern(&cut, work, n1, *pattern, run.keep_match_line);
 }
 

@@ -1,8 +1,8 @@
 // 64-byte vectors (AVX-512 BW with the byte shuffles of VBMI and VBMI2) for
-// the filters that have a loop for them, taken where the processor has them
-// and the job may use wide vectors at all (Platform::WideVectors). A loop
-// for them is a function marked ZOLT_PATH64; where the compiler cannot
-// target them (as for the 32-byte vectors of wide_masks.h) there is none.
+// the loops that have a version for them, taken where the processor has
+// them and the job may use wide vectors at all (Platform::WideVectors). Such
+// a loop is a function marked ZOLT_PATH64; where the compiler cannot target
+// them (as for the 32-byte vectors of wide_masks.h) there is none.
 #pragma once
 
 #include <cstdint>
