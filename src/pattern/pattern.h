@@ -68,4 +68,9 @@ struct LineStartFilter {
 // with any byte.
 const LineStartFilter* StartFilterOf(const CompiledPattern& compiled);
 
+// Bytes that every line the pattern matches holds in a row, read as the
+// search reads them (a line without them never matches); empty when the
+// pattern has a line-start filter or no such bytes are known.
+std::string_view RequiredBytesOf(const CompiledPattern& compiled);
+
 }  // namespace zolt

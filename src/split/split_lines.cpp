@@ -208,26 +208,105 @@ ZOLT_PATH64 size_t NextCandidate64(const unsigned char* p, size_t from, size_t e
 }
 #endif
 
-// Takes the lines of the buffered input that the filter rules out into the
-// current run: up to the next line that may match, or to the end of the
-// buffered bytes.
-void SkipRuledOut(PatternCut* cut, const LineStartFilter& filter) {
-  InStream* input = cut->input;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(input->buffer.data());
+// Bit i set where p[i] (of p[0..63]) may start `bytes` (n > 1): the first
+// and last of them are in place. p[62 + n] must be readable.
+struct NarrowSpots {
+  static uint64_t Of(const unsigned char* p, std::string_view bytes) {
+    uint64_t first = EqualMask(p, kMaskChunk, static_cast<unsigned char>(bytes.front()));
+    if (first == 0) return 0;
+    return first &
+           EqualMask(p + bytes.size() - 1, kMaskChunk, static_cast<unsigned char>(bytes.back()));
+  }
+};
+
 #if ZOLT_VECTORS64
-  size_t to = cut->wide64
-                  ? NextCandidate64(p, input->pos, input->end, cut->line_start, filter)
-                  : NextCandidate<NarrowStarts>(p, input->pos, input->end, cut->line_start, filter);
-#else
-  size_t to = NextCandidate<NarrowStarts>(p, input->pos, input->end, cut->line_start, filter);
+// As NarrowSpots, one 64-byte vector a compare.
+struct Spots64 {
+  ZOLT_ONLY64 static uint64_t Of(const unsigned char* p, std::string_view bytes) {
+    __mmask64 first =
+        _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(p), _mm512_set1_epi8(bytes.front()));
+    return _mm512_mask_cmpeq_epi8_mask(first, _mm512_loadu_si512(p + bytes.size() - 1),
+                                       _mm512_set1_epi8(bytes.back()));
+  }
+};
 #endif
+
+// Where `bytes` (n > 1) first lie whole in p[at, end), or `end`.
+template <typename Spots>
+size_t FindBytes(const unsigned char* p, size_t at, size_t end, std::string_view bytes) {
+  const size_t n = bytes.size();
+  for (; end - at >= kMaskChunk + n; at += kMaskChunk) {
+    for (uint64_t spots = Spots::Of(p + at, bytes); spots != 0; spots &= spots - 1) {
+      size_t q = at + static_cast<size_t>(std::countr_zero(spots));
+      if (std::memcmp(p + q, bytes.data(), n) == 0) return q;
+    }
+  }
+  for (; end - at >= n; ++at) {
+    const void* first = std::memchr(p + at, bytes.front(), end - at - n + 1);
+    if (!first) break;
+    at = static_cast<size_t>(static_cast<const unsigned char*>(first) - p);
+    if (std::memcmp(p + at, bytes.data(), n) == 0) return at;
+  }
+  return end;
+}
+
+// The start of the first line in p[from, end) that holds `bytes` (n > 1),
+// `from` starting a line when `line_start`. A line that may go on after
+// `end` is never passed over: without a line that holds them, the start of
+// the last line, or `end` when it started before `from` or ends at `end`.
+template <typename Spots>
+size_t NextLineWith(const unsigned char* p, size_t from, size_t end, bool line_start,
+                    std::string_view bytes) {
+  const char* text = reinterpret_cast<const char*>(p);
+  size_t line = line_start ? from : end;  // `end`: the line began before `from`
+  for (size_t at = from; at < end;) {
+    size_t hit = FindBytes<Spots>(p, at, end, bytes);
+    const char* lf = FindLastOfTwo(text + at, text + hit, '\n', '\n');
+    if (lf) line = static_cast<size_t>(lf - text) + 1;
+    if (hit == end || line < end) return line;
+    const void* next = std::memchr(p + hit, '\n', end - hit);  // past the line that began before
+    if (!next) return end;
+    at = line = static_cast<size_t>(static_cast<const unsigned char*>(next) - p) + 1;
+  }
+  return line;
+}
+
+#if ZOLT_VECTORS64
+ZOLT_PATH64 size_t NextLineWith64(const unsigned char* p, size_t from, size_t end, bool line_start,
+                                  std::string_view bytes) {
+  return NextLineWith<Spots64>(p, from, end, line_start, bytes);
+}
+#endif
+
+// The next line in the buffered input that the pattern's line-start filter
+// or required bytes let through (see NextCandidate and NextLineWith).
+size_t NextToSearch(const PatternCut& cut, const LineStartFilter* filter, std::string_view bytes) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(cut.input->buffer.data());
+  size_t from = cut.input->pos;
+  size_t end = cut.input->end;
+#if ZOLT_VECTORS64
+  if (cut.wide64) {
+    return filter ? NextCandidate64(p, from, end, cut.line_start, *filter)
+                  : NextLineWith64(p, from, end, cut.line_start, bytes);
+  }
+#endif
+  return filter ? NextCandidate<NarrowStarts>(p, from, end, cut.line_start, *filter)
+                : NextLineWith<NarrowSpots>(p, from, end, cut.line_start, bytes);
+}
+
+// Takes the lines of the buffered input that the filter or the required
+// bytes rule out into the current run: up to the next line that may match,
+// or to the end of the buffered bytes.
+void SkipRuledOut(PatternCut* cut, const LineStartFilter* filter, std::string_view bytes) {
+  InStream* input = cut->input;
+  size_t to = NextToSearch(*cut, filter, bytes);
   if (to == input->pos) return;
   if (!cut->have_run) {
     cut->run = input->pos;
     cut->have_run = true;
   }
   input->pos = to;
-  cut->line_start = to < input->end || p[to - 1] == '\n';
+  cut->line_start = to < input->end || input->buffer[to - 1] == '\n';
 }
 
 // With a pattern a line is tested once, on its first chunk, except the
@@ -239,13 +318,16 @@ bool SplitByPattern(PatternCut* cut, const WorkBuffer& work, int64_t n1,
   int64_t count = 1;
   bool first = true;
   const LineStartFilter* filter = StartFilterOf(pattern);
+  // A single required byte is left to the search.
+  std::string_view bytes = RequiredBytesOf(pattern);
+  bool skips = filter || bytes.size() > 1;
   for (;;) {
     if (input->pos == input->end) {
       if (!FlushRun(cut)) return false;  // the buffer is about to be refilled
       if (FillInput(input) == 0) break;
     }
-    if (filter && !first && !cut->dropping) {
-      SkipRuledOut(cut, *filter);
+    if (skips && !first && !cut->dropping) {
+      SkipRuledOut(cut, filter, bytes);
       if (input->pos == input->end) continue;
     }
     Chunk chunk;
