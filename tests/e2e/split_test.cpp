@@ -103,9 +103,9 @@ TEST(Split, TableOfRuns) {
     if (i % 7 == 6) dai_pieces.emplace_back(), line = Sjis("第") + line;
     dai_in += line, dai_pieces.back() += line;
   }
-  // Lines holding 注x, 注 alone, or its bytes read as other characters; 注x across an input block's
-  // end.
-  const std::string chu = Sjis("注x"), z140k(140000, 'z'), edge = "abcdefghijklmn" + chu + "\n";
+  // Lines holding 注x, 注y, or 注's bytes read as other characters; 注 across an input block's end
+  // after a line that began in the block before.
+  const std::string chu = Sjis("注x"), z140k(140000, 'z'), edge = "abcdefghijklmno" + chu + "\n";
   std::string chu_in;
   std::vector<std::string> chu_pieces(1);
   for (size_t i = 0; i < 200; ++i) {
