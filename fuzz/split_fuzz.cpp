@@ -1,11 +1,10 @@
 // Fuzz target for split's cutters. Input: a mode byte (size, lines, pattern
 // keeping or dropping the matching line; size with bit 2 set cuts a file on
 // disk, which the system copies and reads ahead, else files live in memory
-// and are read in odd sizes), n1, a work-buffer size byte, the pattern's
-// length, the pattern, the data. Properties: the pieces joined give back the
-// input; a size piece but the last holds P bytes, or P - 1 before a lead
-// byte; a line piece but the last ends with its n1-th LF; pattern pieces are
-// those of a line-by-line model.
+// and are read in odd sizes; bit 3 set: 16-byte vectors only), n1, a work-buffer size byte, the
+// pattern's length, the pattern, the data. Properties: the pieces joined give back the input; a
+// size piece but the last holds P bytes, or P - 1 before a lead byte; a line piece but the last
+// ends with its n1-th LF; pattern pieces are those of a line-by-line model.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -86,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   DiskPlatform fake;
   fake.memory_files = mode != 0 || (data[0] & 4) == 0;
+  fake.vectors = (data[0] & 8) != 0 ? VectorWidth::k16 : VectorWidth::k64;
   fake.read_sizes = {1 + data[1] % 7u, 4096, 3};
   static char scratch[] = "/tmp/split_fuzz_XXXXXX";
   static const std::string dir = std::string(mkdtemp(scratch)) + "/";

@@ -39,7 +39,7 @@ struct NothingAtEnd {
   void operator()(State* /*state*/, OutStream* /*out*/) const {}
 };
 
-// Runs a filter over the input of `pair`: `state` (its `wide` set from the
+// Runs a filter over the input of `pair`: `state` (its `vectors` set from the
 // platform) carries what one block leaves to the next, `block(state, data,
 // size, out)` writes each block's output, and `finish(state, out)` what is
 // left at the end of the input. A `block` that returns a bool stops the run
@@ -47,11 +47,7 @@ struct NothingAtEnd {
 // called.
 template <typename State, typename Block, typename Finish = NothingAtEnd>
 JobResult RunFilter(StreamPair* pair, State* state, Block block, Finish finish = {}) {
-  if constexpr (requires { state->vectors; }) {
-    state->vectors = FilterVectors();
-  } else {
-    state->wide = Sys().WideVectors();
-  }
+  state->vectors = FilterVectors();
   OutStream* out = &pair->output;
   bool ok = ForEachBlock(pair, [&](char* data, size_t size) {
     if constexpr (std::is_same_v<decltype(block(state, data, size, out)), bool>) {

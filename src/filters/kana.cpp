@@ -217,6 +217,119 @@ ZOLT_WIDE_PATH const char* WideKanaChunks(const char* p, const char* end, const 
   return KanaChunks<WideMasks>(p, end, copied, carry, out);
 }
 
+#if ZOLT_WIDE_VECTORS
+// The lead (row 0) and second byte (row 1) of the full-width form of each
+// byte 0xA0-0xDF, indexed by the byte's low six bits; 0xDF stands for ﾟ
+// after a katakana that has no semi-voiced form (゜).
+alignas(64) constexpr auto kFullBytes = [] {
+  std::array<std::array<char, 64>, 2> bytes{};
+  for (unsigned b = 0xA1; b <= 0xDF; ++b) {
+    unsigned full = b == kSemiVoicedMark ? kFullSemiVoicedMark : kTable[b - 0xA1];
+    bytes[0][b & 63] = static_cast<char>(full >> 8);
+    bytes[1][b & 63] = static_cast<char>(full & 0xFF);
+  }
+  return bytes;
+}();
+
+// 0, 0, 1, 1, ... 31, 31: each of 32 bytes twice.
+alignas(64) constexpr auto kTwice = [] {
+  std::array<char, 64> index{};
+  for (unsigned i = 0; i < 64; ++i) index[i] = static_cast<char>(i / 2);
+  return index;
+}();
+
+// The lanes of v with lo <= byte <= hi.
+ZOLT_WIDEST_ONLY inline __mmask64 InRange64(__m512i v, unsigned char lo, unsigned char hi) {
+  return _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8(static_cast<char>(lo))),
+                                _mm512_set1_epi8(static_cast<char>(hi - lo)));
+}
+
+// The bytes of `table` at `index` (low six bits of each lane).
+ZOLT_WIDEST_ONLY inline __m512i Pick64(__m512i index, __m512i table) {
+  return _mm512_maskz_permutexvar_epi8(~__mmask64{0}, index, table);
+}
+
+// What becomes of each byte of a chunk, bit i for byte i.
+struct KanaLanes {
+  uint64_t convert;  // written as a full-width character
+  uint64_t drop;     // a sound mark folded into the katakana before it
+  uint64_t fold;     // a katakana that takes the sound mark after it in
+};
+
+// Writes bytes 32 * half to 32 * half + 31 of the chunk x as `lanes` says
+// at o (next: the chunk one byte on); stores 64 bytes. Returns the size.
+ZOLT_WIDEST_ONLY inline size_t KanaHalf(__m512i x, __m512i next, const KanaLanes& lanes,
+                                        unsigned half, char* o) {
+  constexpr uint64_t kEven = 0x5555555555555555ULL;
+  unsigned shift = 32 * half;
+  auto convert = static_cast<uint32_t>(lanes.convert >> shift);
+  auto keep = static_cast<uint32_t>(~lanes.drop >> shift);
+  auto fold = static_cast<uint32_t>(lanes.fold >> shift);
+  // Each byte in an even lane and the odd lane after it.
+  __m512i index =
+      _mm512_add_epi8(_mm512_load_si512(kTwice.data()), _mm512_set1_epi8(static_cast<char>(shift)));
+  __m512i bytes = Pick64(index, x);
+  __m512i lead = Pick64(bytes, _mm512_load_si512(kFullBytes[0].data()));
+  __m512i second = Pick64(bytes, _mm512_load_si512(kFullBytes[1].data()));
+  // A folded mark adds 1 (ﾞ) or 2 (ﾟ) to the second byte.
+  __mmask64 fold_odd = _pdep_u64(fold, ~kEven);
+  __m512i mark = Pick64(index, next);
+  second = _mm512_mask_add_epi8(second, fold_odd, second,
+                                _mm512_sub_epi8(mark, _mm512_set1_epi8(static_cast<char>(0xDD))));
+  __m512i both = _mm512_mask_blend_epi8(~kEven, bytes, second);
+  both = _mm512_mask_blend_epi8(_pdep_u64(convert, kEven), both, lead);
+  __mmask64 kept = _pdep_u64(keep, kEven) | _pdep_u64(convert, ~kEven);
+  _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(kept, both));
+  return static_cast<size_t>(std::popcount(kept));
+}
+
+// The lanes of the chunk at p whose katakana (not second bytes) are `kana`,
+// or false when a sound mark follows another (ﾞﾞ, ﾞﾟ) or byte 64, which
+// the byte-wise chunk handles.
+ZOLT_WIDEST_ONLY inline bool FindKanaLanes(__m512i x, __m512i next, uint64_t kana,
+                                           KanaLanes* lanes) {
+  uint64_t voiced_next = _mm512_cmpeq_epi8_mask(next, _mm512_set1_epi8(static_cast<char>(0xDE)));
+  uint64_t semi_next = _mm512_cmpeq_epi8_mask(next, _mm512_set1_epi8(static_cast<char>(0xDF)));
+  uint64_t marked = kana & (voiced_next | semi_next);
+  uint64_t voiced = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8(static_cast<char>(0xDE)));
+  if ((marked & (voiced | uint64_t{1} << 63)) != 0) return false;
+  uint64_t semi_able = InRange64(x, 0xCA, 0xCE);
+  uint64_t voiced_able = InRange64(x, 0xB6, 0xC4) | semi_able;
+  lanes->fold = marked & ((voiced_able & voiced_next) | (semi_able & semi_next));
+  lanes->drop = lanes->fold << 1;
+  lanes->convert = (kana | marked << 1) & ~lanes->drop;
+  return true;
+}
+
+// As KanaChunks with 64-byte vectors: a chunk whose sound marks each follow
+// a katakana that is no mark is converted whole by lanes.
+ZOLT_WIDEST_PATH const char* KanaChunks64(const char* p, const char* end, const char** copied,
+                                          bool* carry, OutStream* out) {
+  const char* from = *copied;
+  bool partner = *carry;
+  for (; end - p > 2 * static_cast<ptrdiff_t>(kMaskChunk); p += kMaskChunk) {
+    char* o = OutputRoom(out, 6 * kMaskChunk);
+    if (!o) break;
+    __m512i x = _mm512_loadu_si512(p);
+    __m512i next = _mm512_loadu_si512(p + 1);
+    uint64_t lead = InRange64(_mm512_xor_si512(x, _mm512_set1_epi8(0x20)), 0xA1, 0xDC);
+    uint64_t kana = InRange64(x, 0xA1, 0xDE) & ~TrailMask(lead, &partner);
+    KanaLanes lanes;
+    if (from == p && FindKanaLanes(x, next, kana, &lanes)) {
+      size_t low = KanaHalf(x, next, lanes, 0, o);
+      OutputDone(out, o + low + KanaHalf(x, next, lanes, 1, o + low));
+      from = p + kMaskChunk;
+    } else {
+      OutputDone(out, KanaChunk<WideMasks>(p, kana, &from, o));
+    }
+  }
+  *copied = from;
+  *carry = partner;
+  return p;
+}
+
+#endif
+
 }  // namespace
 
 void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) {
@@ -232,8 +345,13 @@ void KanaBlock(KanaState* state, const char* data, size_t size, OutStream* out) 
   }
   const char* copied = p;
   bool carry = false;
-  p = state->wide ? WideKanaChunks(p, end, &copied, &carry, out)
-                  : KanaChunks<NarrowMasks>(p, end, &copied, &carry, out);
+#if ZOLT_WIDE_VECTORS
+  if (state->vectors == VectorWidth::k64) {
+    p = KanaChunks64(p, end, &copied, &carry, out);
+  } else
+#endif
+    p = state->vectors == VectorWidth::k32 ? WideKanaChunks(p, end, &copied, &carry, out)
+                                           : KanaChunks<NarrowMasks>(p, end, &copied, &carry, out);
   if (copied > p) {
     p = copied;  // the folded mark started a character
   } else {

@@ -23,9 +23,9 @@ void PutDoubleByte(unsigned code, OutStream* out);
 
 // State of the conversion carried from one block to the next.
 struct KanaState {
-  bool partner_next = false;  // the previous byte was a lead byte
-  unsigned char kana = 0;     // a katakana held back for a sound mark, or 0
-  bool wide = false;          // 32-byte vectors (Platform::WideVectors)
+  bool partner_next = false;               // the previous byte was a lead byte
+  unsigned char kana = 0;                  // a katakana held back for a sound mark, or 0
+  VectorWidth vectors = VectorWidth::k16;  // the vectors the job runs on
 };
 
 // Converts one block: each katakana is held back by one byte so that a

@@ -76,9 +76,10 @@ void PassNewlines(const char* p, uint64_t newlines, Origin* origin) {
 // Writes the chunk at p (128 bytes from p readable) at o with its TABs
 // expanded, the columns counted from `origin` (moved on to the last TAB or
 // newline byte). Whole chunks of bytes are stored before each TAB and at
-// the end; the stores after them replace what is not kept. Returns where
-// the output ends.
-template <typename Masks>
+// the end; the stores after them replace what is not kept. A `kWidth` of 8
+// fixes the width at 8, which needs no division. Returns where the output
+// ends.
+template <typename Masks, size_t kWidth>
 char* TabChunk(const char* p, size_t width, Origin* origin, char* o) {
   auto* bytes = reinterpret_cast<const unsigned char*>(p);
   uint64_t tabs = Masks::Equal(bytes, '\t');
@@ -90,11 +91,12 @@ char* TabChunk(const char* p, size_t width, Origin* origin, char* o) {
     PassNewlines(p, newlines & before, origin);
     newlines &= ~before;
     const char* tab = p + at;
-    size_t column = ModuloWidth(origin->column + static_cast<size_t>(tab - origin->at), width);
+    size_t x = origin->column + static_cast<size_t>(tab - origin->at);
+    size_t spaces = kWidth == 8 ? 8 - (x & 7) : width - ModuloWidth(x, width);
     std::memcpy(o, from, kMaskChunk);
     o += tab - from;
     std::memcpy(o, kSpaces, sizeof kSpaces);
-    o += width - column;
+    o += spaces;
     from = tab + 1;
     *origin = {from, 0};
   }
@@ -124,8 +126,9 @@ void TabRest(const char* p, const char* end, size_t width, Origin* origin, OutSt
 }
 
 // The chunks of [p, end) with more than a chunk after them, written
-// straight into the output buffer; returns where they stopped.
-template <typename Masks>
+// straight into the output buffer (kWidth as TabChunk); returns where they
+// stopped.
+template <typename Masks, size_t kWidth>
 const char* TabChunks(const char* p, const char* end, size_t width, Origin* origin,
                       OutStream* out) {
   Origin at = *origin;  // kept apart from the bytes written
@@ -133,16 +136,31 @@ const char* TabChunks(const char* p, const char* end, size_t width, Origin* orig
     // Each byte of a chunk gives at most 8, then a chunk is stored.
     char* o = OutputRoom(out, 9 * kMaskChunk);
     if (!o) break;
-    OutputDone(out, TabChunk<Masks>(p, width, &at, o));
+    OutputDone(out, TabChunk<Masks, kWidth>(p, width, &at, o));
   }
   *origin = at;
   return p;
 }
 
+// TabChunks with the width fixed where it is 8.
+template <typename Masks>
+const char* AnyTabChunks(const char* p, const char* end, size_t width, Origin* origin,
+                         OutStream* out) {
+  return width == 8 ? TabChunks<Masks, 8>(p, end, width, origin, out)
+                    : TabChunks<Masks, 0>(p, end, width, origin, out);
+}
+
 ZOLT_WIDE_PATH const char* WideTabChunks(const char* p, const char* end, size_t width,
                                          Origin* origin, OutStream* out) {
-  return TabChunks<WideMasks>(p, end, width, origin, out);
+  return AnyTabChunks<WideMasks>(p, end, width, origin, out);
 }
+
+#if ZOLT_WIDE_VECTORS
+ZOLT_WIDEST_PATH const char* TabChunks64(const char* p, const char* end, size_t width,
+                                         Origin* origin, OutStream* out) {
+  return AnyTabChunks<WidestMasks>(p, end, width, origin, out);
+}
+#endif
 
 }  // namespace
 
@@ -153,8 +171,13 @@ void TabBlock(TabState* state, const char* data, size_t size, OutStream* out) {
   const char* end = data + size;
   Origin origin = {data, static_cast<size_t>(state->column)};
   const size_t width = static_cast<size_t>(state->width);
-  p = state->wide ? WideTabChunks(p, end, width, &origin, out)
-                  : TabChunks<NarrowMasks>(p, end, width, &origin, out);
+#if ZOLT_WIDE_VECTORS
+  if (state->vectors == VectorWidth::k64) {
+    p = TabChunks64(p, end, width, &origin, out);
+  } else
+#endif
+    p = state->vectors == VectorWidth::k32 ? WideTabChunks(p, end, width, &origin, out)
+                                           : AnyTabChunks<NarrowMasks>(p, end, width, &origin, out);
   TabRest(p, end, width, &origin, out);
   state->column = static_cast<int>(ColumnAt(&origin, end, width));
 }

@@ -10,9 +10,9 @@ namespace zolt {
 
 // State of the expansion carried from one block to the next.
 struct TabState {
-  int width = 8;      // tab stops every `width` columns, 1 to 8
-  int column = 0;     // bytes written on the current line, modulo width
-  bool wide = false;  // 32-byte vectors (Platform::WideVectors)
+  int width = 8;                           // tab stops every `width` columns, 1 to 8
+  int column = 0;                          // bytes written on the current line, modulo width
+  VectorWidth vectors = VectorWidth::k16;  // the vectors the job runs on
 };
 
 // Writes one block with each TAB replaced by the spaces up to the next tab

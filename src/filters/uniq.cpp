@@ -95,29 +95,35 @@ bool SameLine(const char* a, const char* b, size_t size, bool fold) {
 
 // Takes the lines that end in [p, end), each compared with the one before it
 // (`previous`, which ends as the last of them); the LFs are found 64 bytes
-// at a time. Runs of lines that stay are written straight from the block.
-// Returns where the last line ends.
+// at a time. Equal lines have equal lengths, so a line is compared only
+// when its length is the previous one's. Runs of lines that stay are
+// written straight from the block. Returns where the last line ends.
 template <typename Masks>
 const char* WholeLines(bool fold, const char* p, const char* end, OutStream* out, Line* previous) {
   const char* unwritten = p;
   const char* start = p;  // of the line being read
-  for (const char* chunk = p; chunk < end; chunk += kMaskChunk) {
-    size_t n = std::min(kMaskChunk, static_cast<size_t>(end - chunk));
-    auto* bytes = reinterpret_cast<const unsigned char*>(chunk);
-    uint64_t lfs = n == kMaskChunk ? Masks::Equal(bytes, '\n') : EqualMask(bytes, n, '\n');
+  Line last = *previous;  // kept in registers
+  auto take_lines = [&](const char* chunk, uint64_t lfs) {
     for (; lfs != 0; lfs &= lfs - 1) {
       const char* next = chunk + std::countr_zero(lfs) + 1;
-      Line line = {start, static_cast<size_t>(next - start)};
-      // Equal lines have equal lengths, so most lines need no comparison.
-      if (line.size == previous->size && SameLine(line.text, previous->text, line.size, fold)) {
+      auto size = static_cast<size_t>(next - start);
+      if (size == last.size && SameLine(start, last.text, size, fold)) [[unlikely]] {
         if (start > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(start - unwritten));
         unwritten = next;
       }
-      *previous = line;
+      last = {start, size};
       start = next;
     }
+  };
+  const char* chunk = p;
+  for (; end - chunk >= static_cast<ptrdiff_t>(kMaskChunk); chunk += kMaskChunk)
+    take_lines(chunk, Masks::Equal(reinterpret_cast<const unsigned char*>(chunk), '\n'));
+  if (chunk < end) {
+    auto n = static_cast<size_t>(end - chunk);
+    take_lines(chunk, EqualMask(reinterpret_cast<const unsigned char*>(chunk), n, '\n'));
   }
   if (start > unwritten) WriteBytes(out, unwritten, static_cast<size_t>(start - unwritten));
+  *previous = last;
   return start;
 }
 
@@ -125,6 +131,13 @@ ZOLT_WIDE_PATH const char* WideWholeLines(bool fold, const char* p, const char* 
                                           Line* previous) {
   return WholeLines<WideMasks>(fold, p, end, out, previous);
 }
+
+#if ZOLT_WIDE_VECTORS
+ZOLT_WIDEST_PATH const char* WholeLines64(bool fold, const char* p, const char* end, OutStream* out,
+                                          Line* previous) {
+  return WholeLines<WidestMasks>(fold, p, end, out, previous);
+}
+#endif
 
 // Stores `line` as the previous line. False (message printed) when memory
 // is short; nothing of a current line may be held.
@@ -143,7 +156,6 @@ UniqState::~UniqState() {
 
 bool UniqStart(UniqState* state, bool fold) {
   state->fold = fold;
-  state->wide = Sys().WideVectors();
   return Reserve(state, kFirstLineCapacity);
 }
 
@@ -160,8 +172,14 @@ bool UniqBlock(UniqState* state, const char* data, size_t size, OutStream* out) 
     p = stop;
   }
   Line previous = {state->line, state->length};
-  p = state->wide ? WideWholeLines(state->fold, p, end, out, &previous)
-                  : WholeLines<NarrowMasks>(state->fold, p, end, out, &previous);
+#if ZOLT_WIDE_VECTORS
+  if (state->vectors == VectorWidth::k64) {
+    p = WholeLines64(state->fold, p, end, out, &previous);
+  } else
+#endif
+    p = state->vectors == VectorWidth::k32
+            ? WideWholeLines(state->fold, p, end, out, &previous)
+            : WholeLines<NarrowMasks>(state->fold, p, end, out, &previous);
   if (previous.text != state->line && !StoreLine(state, previous)) return false;
   // A line that the next block ends.
   return p == end || TakeBytes(state, p, static_cast<size_t>(end - p), out);

@@ -25,13 +25,13 @@ struct UniqState {
   UniqState(const UniqState&) = delete;
   UniqState& operator=(const UniqState&) = delete;
 
-  bool fold = false;     // a-z compare equal to A-Z
-  char* line = nullptr;  // the previous line, then the current one
-  size_t capacity = 0;   // bytes allocated at `line`
-  size_t length = 0;     // length of the previous line
-  size_t seen = 0;       // bytes of the current line read so far
-  bool differs = false;  // the current line is known to differ
-  bool wide = false;     // 32-byte vectors (Platform::WideVectors)
+  bool fold = false;                       // a-z compare equal to A-Z
+  char* line = nullptr;                    // the previous line, then the current one
+  size_t capacity = 0;                     // bytes allocated at `line`
+  size_t length = 0;                       // length of the previous line
+  size_t seen = 0;                         // bytes of the current line read so far
+  bool differs = false;                    // the current line is known to differ
+  VectorWidth vectors = VectorWidth::k16;  // the vectors the job runs on
 };
 
 // Allocates the line buffer of a new state; false (message printed) when

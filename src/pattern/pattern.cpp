@@ -50,4 +50,8 @@ const LineStartFilter* StartFilterOf(const CompiledPattern& compiled) {
   return compiled.start_filter.get();
 }
 
+std::string_view RequiredBytesOf(const CompiledPattern& compiled) {
+  return compiled.required;
+}
+
 }  // namespace zolt

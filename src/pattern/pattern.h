@@ -54,6 +54,7 @@ struct LineStartFilter {
   std::array<Opens, 256> first{};  // what a line starting with the byte opens
   std::bitset<65536> pairs;        // (lead << 8 | second) that read as the character
   int only = -1;                   // the one byte that may open a match, or -1
+  int only_second = -1;            // when `only` is a lead byte: its one second byte, or -1
 
   // Whether a line starting at p[0] (p[1] after it when `more`) may match.
   bool MayMatch(const unsigned char* p, bool more) const {
@@ -66,5 +67,10 @@ struct LineStartFilter {
 // The pattern's line-start filter, or null when its match may start a line
 // with any byte.
 const LineStartFilter* StartFilterOf(const CompiledPattern& compiled);
+
+// Bytes that every line the pattern matches holds in a row, read as the
+// search reads them (a line without them never matches); empty when the
+// pattern has a line-start filter or no such bytes are known.
+std::string_view RequiredBytesOf(const CompiledPattern& compiled);
 
 }  // namespace zolt

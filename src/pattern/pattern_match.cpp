@@ -1,6 +1,7 @@
 #include "pattern/pattern_match.h"
 
 #include <algorithm>
+#include <string>
 
 #include "pattern/char_reader.h"
 #include "pattern/pattern_compile.h"
@@ -154,6 +155,18 @@ bool IsAnchoredLiteral(const Program& program) {
                      [](const Instruction& op) { return op.op == Op::kChar; });
 }
 
+// The one second byte that makes a character the filter lets through with
+// the lead byte `lead`, or -1 when there are more.
+int OnlySecond(const LineStartFilter& filter, unsigned lead) {
+  int second = -1;
+  for (unsigned s = 0; s < 256; ++s) {
+    if (!filter.pairs[lead << 8 | s]) continue;
+    if (second >= 0) return -1;
+    second = static_cast<int>(s);
+  }
+  return second;
+}
+
 // The line-start filter of a program whose match must start the line with a
 // character, or null. Every byte and pair of bytes is read as the search
 // reads it, so the filter rules out exactly the lines the search does.
@@ -175,7 +188,46 @@ std::unique_ptr<LineStartFilter> MakeStartFilter(const Program& program) {
     }
     if (filter->first[b] != LineStartFilter::kNever) filter->only = ++opening == 1 ? int(b) : -1;
   }
+  if (filter->only >= 0 &&
+      filter->first[static_cast<size_t>(filter->only)] == LineStartFilter::kLead)
+    filter->only_second = OnlySecond(*filter, static_cast<unsigned>(filter->only));
   return filter;
+}
+
+// The bytes of the one way text spells the character `code`, or nothing
+// when there are more ways or none.
+std::string OnlySpelling(uint32_t code) {
+  std::string spelling;
+  int ways = 0;
+  if (code > 0 && code < 0x100 && !IsSjisLead(static_cast<unsigned char>(code))) {
+    spelling = std::string(1, static_cast<char>(code));
+    ++ways;
+  }
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    for (unsigned s = 1; s < 256 && IsSjisLead(static_cast<unsigned char>(lead)); ++s) {
+      if (SjisToJis(static_cast<unsigned char>(lead), static_cast<unsigned char>(s)) != code)
+        continue;
+      if (++ways > 1) return {};
+      spelling = {static_cast<char>(lead), static_cast<char>(s)};
+    }
+  }
+  return spelling;
+}
+
+// Bytes in a row that every line the program matches holds: the longest run
+// of characters of one spelling each (at most 16 bytes) among the
+// instructions every match passes, those before the first with a target.
+std::string RequiredBytes(const Program& program) {
+  constexpr size_t kEnough = 16;
+  std::string best;
+  std::string run;
+  for (const Instruction& op : program.code) {
+    if (HasTarget(op.op) || op.op == Op::kEnd || best.size() >= kEnough) break;
+    std::string spelling = op.op == Op::kChar ? OnlySpelling(op.value) : std::string();
+    run = spelling.empty() ? std::string() : run + spelling;
+    if (run.size() > best.size()) best = run;
+  }
+  return best;
 }
 
 // Marks instruction `w` as one where paths branch or join.
@@ -192,6 +244,7 @@ void BuildCompiledPattern(std::string_view pattern, CompiledPattern* compiled) {
   compiled->slot_count = 0;
   compiled->anchored_literal = IsAnchoredLiteral(compiled->program);
   compiled->start_filter = MakeStartFilter(compiled->program);
+  if (!compiled->start_filter) compiled->required = RequiredBytes(compiled->program);
   // Every instruction other than these is reached only from the one before.
   for (size_t at = 0; at < code.size(); ++at) {
     if (!HasTarget(code[at].op)) continue;

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,6 +45,7 @@ struct CompiledPattern {
   size_t slot_count = 0;
   bool anchored_literal = false;  // '^' and characters only: decided without the search
   std::unique_ptr<LineStartFilter> start_filter;  // null when no first byte is ruled out
+  std::string required;  // bytes every matched line holds in a row; none with a start filter
   mutable SearchScratch scratch;  // a search's working memory, not part of the pattern
 };
 

@@ -11,7 +11,9 @@
 
 #include "support/byte_masks.h"
 #include "support/messages.h"
+#include "support/platform.h"
 #include "support/sjis.h"
+#include "support/wide_masks.h"
 
 namespace zolt {
 
@@ -82,8 +84,9 @@ struct PatternCut {
   PieceWriter* pieces;
   const char* run = nullptr;  // the start of the chunks taken but not yet written
   bool have_run = false;
-  bool line_start = true;  // the next chunk starts a line
-  bool dropping = false;   // the line that opened the piece is being left out
+  bool line_start = true;                  // the next chunk starts a line
+  bool dropping = false;                   // the line that opened the piece is being left out
+  VectorWidth vectors = VectorWidth::k16;  // the vectors lines are passed over with
 };
 
 // One chunk of the input.
@@ -148,19 +151,44 @@ bool TakeChunk(PatternCut* cut, const Chunk& chunk) {
   return true;
 }
 
-// The offset of the next line start in p[0, end) whose first bytes the
-// filter lets through, or `end`; p[0] starts a line when `line_start`. A
-// line start follows each LF: 64-byte blocks give their LFs, and with a
-// single opening byte only the LFs right before it.
-size_t NextCandidate(const unsigned char* p, size_t end, bool line_start,
+// Bit i set where p[i] (of p[0..63]) is an LF followed by the filter's one
+// opening byte, and by the one second byte that opens with it when there is
+// one; every LF when any byte may open. p[65] must be readable.
+struct NarrowStarts {
+  static uint64_t Of(const unsigned char* p, const LineStartFilter& filter) {
+    if (filter.only < 0) return EqualMask(p, kMaskChunk, '\n');
+    uint64_t starts = PairMask(p, '\n', static_cast<unsigned char>(filter.only));
+    if (starts == 0 || filter.only_second < 0) return starts;
+    return starts & EqualMask(p + 2, kMaskChunk, static_cast<unsigned char>(filter.only_second));
+  }
+};
+
+#if ZOLT_WIDE_VECTORS
+// As NarrowStarts, one 64-byte vector a compare.
+struct Starts64 {
+  ZOLT_WIDEST_ONLY static uint64_t Of(const unsigned char* p, const LineStartFilter& filter) {
+    __mmask64 starts = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(p), _mm512_set1_epi8('\n'));
+    if (filter.only < 0) return starts;
+    starts = _mm512_mask_cmpeq_epi8_mask(starts, _mm512_loadu_si512(p + 1),
+                                         _mm512_set1_epi8(static_cast<char>(filter.only)));
+    if (filter.only_second < 0) return starts;
+    return _mm512_mask_cmpeq_epi8_mask(starts, _mm512_loadu_si512(p + 2),
+                                       _mm512_set1_epi8(static_cast<char>(filter.only_second)));
+  }
+};
+#endif
+
+// The next line start in p[from, end) whose first bytes the filter lets
+// through, or `end`; `from` starts a line when `line_start`. A line start
+// follows each LF: 64-byte blocks give the LFs before a line start that may
+// pass (Starts), the rest are looked for one by one.
+template <typename Starts>
+size_t NextCandidate(const unsigned char* p, size_t from, size_t end, bool line_start,
                      const LineStartFilter& filter) {
-  if (line_start && filter.MayMatch(p, 1 < end)) return 0;
-  size_t at = 0;
-  for (; end - at > kMaskChunk; at += kMaskChunk) {
-    uint64_t starts = filter.only < 0
-                          ? EqualMask(p + at, kMaskChunk, '\n')
-                          : PairMask(p + at, '\n', static_cast<unsigned char>(filter.only));
-    for (; starts != 0; starts &= starts - 1) {
+  if (line_start && filter.MayMatch(p + from, from + 1 < end)) return from;
+  size_t at = from;
+  for (; end - at > kMaskChunk + 1; at += kMaskChunk) {
+    for (uint64_t starts = Starts::Of(p + at, filter); starts != 0; starts &= starts - 1) {
       size_t q = at + static_cast<size_t>(std::countr_zero(starts)) + 1;
       if (filter.MayMatch(p + q, q + 1 < end)) return q;
     }
@@ -174,20 +202,113 @@ size_t NextCandidate(const unsigned char* p, size_t end, bool line_start,
   return end;
 }
 
-// Takes the lines of the buffered input that the filter rules out into the
-// current run: up to the next line that may match, or to the end of the
-// buffered bytes.
-void SkipRuledOut(PatternCut* cut, const LineStartFilter& filter) {
-  std::span<const char> pending = cut->input->Pending();
+#if ZOLT_WIDE_VECTORS
+ZOLT_WIDEST_PATH size_t NextCandidate64(const unsigned char* p, size_t from, size_t end,
+                                        bool line_start, const LineStartFilter& filter) {
+  return NextCandidate<Starts64>(p, from, end, line_start, filter);
+}
+#endif
+
+// Bit i set where p[i] (of p[0..63]) may start `bytes` (n > 1): the first
+// and last of them are in place. p[62 + n] must be readable.
+struct NarrowSpots {
+  static uint64_t Of(const unsigned char* p, std::string_view bytes) {
+    uint64_t first = EqualMask(p, kMaskChunk, static_cast<unsigned char>(bytes.front()));
+    if (first == 0) return 0;
+    return first &
+           EqualMask(p + bytes.size() - 1, kMaskChunk, static_cast<unsigned char>(bytes.back()));
+  }
+};
+
+#if ZOLT_WIDE_VECTORS
+// As NarrowSpots, one 64-byte vector a compare.
+struct Spots64 {
+  ZOLT_WIDEST_ONLY static uint64_t Of(const unsigned char* p, std::string_view bytes) {
+    __mmask64 first =
+        _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(p), _mm512_set1_epi8(bytes.front()));
+    return _mm512_mask_cmpeq_epi8_mask(first, _mm512_loadu_si512(p + bytes.size() - 1),
+                                       _mm512_set1_epi8(bytes.back()));
+  }
+};
+#endif
+
+// Where `bytes` (n > 1) first lie whole in p[at, end), or `end`.
+template <typename Spots>
+size_t FindBytes(const unsigned char* p, size_t at, size_t end, std::string_view bytes) {
+  const size_t n = bytes.size();
+  for (; end - at >= kMaskChunk + n; at += kMaskChunk) {
+    for (uint64_t spots = Spots::Of(p + at, bytes); spots != 0; spots &= spots - 1) {
+      size_t q = at + static_cast<size_t>(std::countr_zero(spots));
+      if (std::memcmp(p + q, bytes.data(), n) == 0) return q;
+    }
+  }
+  for (; end - at >= n; ++at) {
+    const void* first = std::memchr(p + at, bytes.front(), end - at - n + 1);
+    if (!first) break;
+    at = static_cast<size_t>(static_cast<const unsigned char*>(first) - p);
+    if (std::memcmp(p + at, bytes.data(), n) == 0) return at;
+  }
+  return end;
+}
+
+// The start of the first line in p[from, end) that holds `bytes` (n > 1),
+// `from` starting a line when `line_start`. A line that may go on after
+// `end` is never passed over: without a line that holds them, the start of
+// the last line, or `end` when it started before `from` or ends at `end`.
+template <typename Spots>
+size_t NextLineWith(const unsigned char* p, size_t from, size_t end, bool line_start,
+                    std::string_view bytes) {
+  const char* text = reinterpret_cast<const char*>(p);
+  size_t line = line_start ? from : end;  // `end`: the line began before `from`
+  for (size_t at = from; at < end;) {
+    size_t hit = FindBytes<Spots>(p, at, end, bytes);
+    const char* lf = FindLastOfTwo(text + at, text + hit, '\n', '\n');
+    if (lf) line = static_cast<size_t>(lf - text) + 1;
+    if (hit == end || line < end) return line;
+    const void* next = std::memchr(p + hit, '\n', end - hit);  // past the line that began before
+    if (!next) return end;
+    at = line = static_cast<size_t>(static_cast<const unsigned char*>(next) - p) + 1;
+  }
+  return line;
+}
+
+#if ZOLT_WIDE_VECTORS
+ZOLT_WIDEST_PATH size_t NextLineWith64(const unsigned char* p, size_t from, size_t end,
+                                       bool line_start, std::string_view bytes) {
+  return NextLineWith<Spots64>(p, from, end, line_start, bytes);
+}
+#endif
+
+// The next line in the buffered input that the pattern's line-start filter
+// or required bytes let through (see NextCandidate and NextLineWith).
+size_t NextToSearch(const PatternCut& cut, const LineStartFilter* filter, std::string_view bytes) {
+  std::span<const char> pending = cut.input->Pending();
   const unsigned char* p = reinterpret_cast<const unsigned char*>(pending.data());
-  size_t to = NextCandidate(p, pending.size(), cut->line_start, filter);
+  size_t from = 0;
+  size_t end = pending.size();
+#if ZOLT_WIDE_VECTORS
+  if (cut.vectors == VectorWidth::k64) {
+    return filter ? NextCandidate64(p, from, end, cut.line_start, *filter)
+                  : NextLineWith64(p, from, end, cut.line_start, bytes);
+  }
+#endif
+  return filter ? NextCandidate<NarrowStarts>(p, from, end, cut.line_start, *filter)
+                : NextLineWith<NarrowSpots>(p, from, end, cut.line_start, bytes);
+}
+
+// Takes the lines of the buffered input that the filter or the required
+// bytes rule out into the current run: up to the next line that may match,
+// or to the end of the buffered bytes.
+void SkipRuledOut(PatternCut* cut, const LineStartFilter* filter, std::string_view bytes) {
+  std::span<const char> pending = cut->input->Pending();
+  size_t to = NextToSearch(*cut, filter, bytes);
   if (to == 0) return;
   if (!cut->have_run) {
     cut->run = pending.data();
     cut->have_run = true;
   }
   cut->input->Consume(to);
-  cut->line_start = to < pending.size() || p[to - 1] == '\n';
+  cut->line_start = to < pending.size() || pending[to - 1] == '\n';
 }
 
 // With a pattern a line is tested once, on its first chunk, except the
@@ -199,13 +320,16 @@ bool SplitByPattern(PatternCut* cut, const WorkBuffer& work, int64_t n1,
   int64_t count = 1;
   bool first = true;
   const LineStartFilter* filter = StartFilterOf(pattern);
+  // A single required byte is left to the search.
+  std::string_view bytes = RequiredBytesOf(pattern);
+  bool skips = filter || bytes.size() > 1;
   for (;;) {
     if (input->Pending().empty()) {
       if (!FlushRun(cut)) return false;  // the buffer is about to be refilled
       if (FillInput(input) == 0) break;
     }
-    if (filter && !first && !cut->dropping) {
-      SkipRuledOut(cut, *filter);
+    if (skips && !first && !cut->dropping) {
+      SkipRuledOut(cut, filter, bytes);
       if (input->Pending().empty()) continue;
     }
     Chunk chunk;
@@ -243,6 +367,7 @@ bool SplitByLines(InStream* input, const SplitRun& run, const WorkBuffer& work, 
   if (!pieces.Open()) return false;
   if (!pattern) return SplitByLineCount(input, &pieces, work, n1);
   PatternCut cut{input, &pieces};
+  cut.vectors = FilterVectors();
   return SplitByPattern(&cut, work, n1, *pattern, run.keep_match_line);
 }
 

@@ -30,7 +30,8 @@ bool Platform::WideVectors() {
 
 bool Platform::WidestVectors() {
 #if ZOLT_WIDE_VECTORS
-  return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2");
+  return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi") &&
+         __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2");
 #else
   return false;
 #endif

@@ -206,7 +206,7 @@ class Platform {
   // processor has AVX2); otherwise they take the 16-byte ones.
   virtual bool WideVectors();
   // True when the filters may take their 64-byte vector paths (the
-  // processor has AVX-512 BW and VBMI2); otherwise WideVectors decides.
+  // processor has AVX-512 BW, VBMI and VBMI2); otherwise WideVectors decides.
   virtual bool WidestVectors();
 };
 

@@ -28,9 +28,9 @@
 #define ZOLT_WIDE_PATH __attribute__((target("avx2"), flatten))
 #define ZOLT_WIDE_ONLY __attribute__((target("avx2")))
 #define ZOLT_WIDEST_PATH \
-  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi2"), flatten))
+  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi,avx512vbmi2"), flatten))
 #define ZOLT_WIDEST_ONLY \
-  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi2")))
+  __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi,avx512vbmi2")))
 #else
 #define ZOLT_WIDE_VECTORS 0
 #define ZOLT_WIDE_PATH

@@ -94,6 +94,29 @@ TEST(Split, TableOfRuns) {
   // Lines of 16 bytes up to the end of the first 128 KiB input block.
   std::string block;
   while (block.size() < 131072) block += "fifteen bytes..\n";
+  // Lines of every length mod 64 opening with 第, its lead byte only, or 第 after a byte.
+  std::string dai_in;
+  std::vector<std::string> dai_pieces(1);
+  for (size_t i = 0; i < 300; ++i) {
+    std::string line =
+        (i % 3 ? i % 3 == 1 ? "a" + Sjis("第") : "" : "\x91\xE5") + std::string(i % 11, 'n') + "\n";
+    if (i % 7 == 6) dai_pieces.emplace_back(), line = Sjis("第") + line;
+    dai_in += line, dai_pieces.back() += line;
+  }
+  // Lines holding 注x, 注y, or 注's bytes read as other characters; 注 across an input block's end
+  // after a line that began in the block before.
+  const std::string chu = Sjis("注x"), z140k(140000, 'z'), edge = "abcdefghijklmno" + chu + "\n";
+  std::string chu_in;
+  std::vector<std::string> chu_pieces(1);
+  for (size_t i = 0; i < 200; ++i) {
+    std::string line = std::string(i % 13, 'n') +
+                       (i % 5 == 4   ? chu
+                        : i % 5 == 1 ? Sjis("注y")
+                                     : "\x88\x92\x8Dx") +
+                       "\n";
+    if (i % 5 == 4) chu_pieces.emplace_back();
+    chu_in += line, chu_pieces.back() += line;
+  }
   // clang-format off
   const Case cases[] = {
       // Size mode names every piece; an existing probe proves OUTDIR and is
@@ -185,6 +208,11 @@ TEST(Split, TableOfRuns) {
       Cut({"-S1L", "--#----"}, cr, {cr}), Cut({"-S1L", "-#^A"}, "a\n" + kata + "\nb\n", {"a\n" + kata + "\nb\n"}),
       Cut({"-S1L", "-#x$"}, "a\n" + x16383 + "\n" + x16383, {"a\n" + x16383 + "\n", x16383}),
       Cut({"-S1L", "-#^y"}, block + "y\n", {block, "y\n"}),
+      Cut({"-S1L", Sjis("-#^第")}, dai_in, dai_pieces),
+      Cut({"-S1L", Sjis("-#注x")}, chu_in, chu_pieces),
+      Cut({"-S1L", Sjis("-#注x")}, block.substr(0, 131056) + edge, {block.substr(0, 131056), edge}),
+      Cut({"-S1L", Sjis("-#注x")}, "a\n" + z140k + chu + "\n" + chu + "\n", {"a\n" + z140k + chu + "\n", chu + "\n"}),
+      Cut({"-S1L", Sjis("-#注x")}, "a\n" + z140k + "\n" + std::string(122124, 'f') + "\n" + edge, {"a\n" + z140k + "\n" + std::string(122124, 'f') + "\n", edge}),
   };
   // clang-format on
   int index = 0;

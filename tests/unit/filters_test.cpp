@@ -36,7 +36,7 @@ std::string RandomText(std::mt19937* rng, size_t max_length) {
 // ends, now and then a lone CR or LF or another control code. The block
 // filters skip whole chunks of such text.
 std::string MostlyCleanText(std::mt19937* rng, size_t max_length) {
-  static const char* const kOdd[] = {"\r", "\n", "\n\r", "\x1A", "\x7F", "\r\r\n", "\xB6\xDE"};
+  static const char* const kOdd[] = {"\r", "\n", "\n\r", "\x1A", "\x7F", "\r\r\n", "\xDE\xDF"};
   size_t length = (*rng)() % (max_length + 1);
   std::string text;
   while (text.size() < length) {
