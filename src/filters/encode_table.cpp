@@ -71,6 +71,7 @@ constexpr Utf8Index IndexUtf8(const EncodeTables& tables) {
     t.utf8_start[(0xE0 | cp >> 12) | (0x80 | (cp >> 6 & 0x3F)) << 8] = static_cast<uint16_t>(used);
     for (unsigned k = 0; k < 64; ++k) t.code[used++] = code(cp + k);
   }
+  for (char32_t cp = 0; cp < 0x10000; ++cp) t.by_point[cp] = code(cp);
   // A build fails here when `code` has too little room.
   if (used > kUtf8Codes) throw "kUtf8Codes is too small";
   return t;

@@ -46,6 +46,8 @@ struct Utf8Index {
   std::array<uint16_t, 256 * 256> utf8_start;
   // The bytes of CP932 codes, the first in the low byte; 0 for none.
   std::array<uint16_t, kUtf8Codes> code;
+  // By BMP code point, the bytes of its CP932 code as in `code`.
+  std::array<uint16_t, 0x10000> by_point;
 };
 
 // A pair whose second byte is in the trail range but that has no character.

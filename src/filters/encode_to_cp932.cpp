@@ -39,18 +39,14 @@ ZOLT_ENCODE_WIDE inline __mmask64 Within(__m512i v, char lo, char hi) {
                                 _mm512_set1_epi8(static_cast<char>(hi - lo)));
 }
 
-// Writes to *out the codes of `count` characters, the first two bytes of
-// each (the second 0 for one byte) in the 16-bit lanes of `pairs` and the
-// low six bits of the third (0 for fewer) in `third`; false when one has no
-// code, *out left as it was. The codes are all looked up before any is
-// written, then written 32 at a time with 64-byte stores.
-ZOLT_ENCODE_WIDE bool WideCodes(const uint16_t* pairs, const unsigned char* third, int count,
-                                char** out) {
+// Writes to *out the codes of the `count` BMP code points at points; false
+// when one has no code, *out left as it was. The codes are all looked up
+// before any is written, then written 32 at a time with 64-byte stores.
+ZOLT_ENCODE_WIDE bool WideCodes(const uint16_t* points, int count, char** out) {
   uint16_t codes[kMaskChunk];
   unsigned least = ~0u;
   for (int k = 0; k < count; ++k)
-    least = std::min<unsigned>(
-        least, codes[k] = kUtf8Index.code[kUtf8Index.utf8_start[pairs[k]] + third[k]]);
+    least = std::min<unsigned>(least, codes[k] = kUtf8Index.by_point[points[k]]);
   if (least == 0) return false;
   char* o = *out;
   for (int k = 0; k < count; k += 32) {
@@ -62,6 +58,15 @@ ZOLT_ENCODE_WIDE bool WideCodes(const uint16_t* pairs, const unsigned char* thir
   }
   *out = o;
   return true;
+}
+
+// The bytes of v shifted by `left` bits (right when negative) and masked,
+// in 16-bit lanes: the bits carried in from the neighbouring byte are masked
+// off.
+ZOLT_ENCODE_WIDE inline __m512i ShiftBytes(__m512i v, int left, char mask) {
+  __m512i shifted = left >= 0 ? _mm512_sll_epi16(v, _mm_cvtsi32_si128(left))
+                              : _mm512_srl_epi16(v, _mm_cvtsi32_si128(-left));
+  return _mm512_and_si512(shifted, _mm512_set1_epi8(mask));
 }
 
 // As Utf8Codec::Chunk past its ASCII copy, for a chunk whose characters up
@@ -89,11 +94,22 @@ ZOLT_ENCODE_WIDE const unsigned char* WideChunk(const unsigned char* p, char** o
   if ((characters & ~fits) != 0) return nullptr;
   __m512i second = _mm512_maskz_permutexvar_epi8(~one, _mm512_add_epi8(at, _mm512_set1_epi8(1)), v);
   __m512i third = _mm512_maskz_permutexvar_epi8(three, _mm512_add_epi8(at, _mm512_set1_epi8(2)), v);
-  uint16_t pairs[kMaskChunk];
-  unsigned char thirds[kMaskChunk];
-  StorePairs(first, second, pairs);
-  _mm512_storeu_si512(thirds, _mm512_and_si512(third, _mm512_set1_epi8(0x3F)));
-  if (!WideCodes(pairs, thirds, count, out)) return nullptr;
+  // The code point's low and high bytes: 1 byte b0; 2 bytes 110aaabb
+  // 10cccccc; 3 bytes 1110aaaa 10bbbbcc 10dddddd.
+  const __m512i low6 = _mm512_set1_epi8(0x3F);
+  __m512i low = _mm512_mask_blend_epi8(
+      ~one, first, _mm512_or_si512(ShiftBytes(first, 6, -0x40), _mm512_and_si512(second, low6)));
+  low = _mm512_mask_blend_epi8(
+      three, low, _mm512_or_si512(ShiftBytes(second, 6, -0x40), _mm512_and_si512(third, low6)));
+  __m512i high = _mm512_mask_blend_epi8(
+      three, _mm512_maskz_mov_epi8(~one, ShiftBytes(first, -2, 0x07)),
+      _mm512_or_si512(ShiftBytes(first, 4, -0x10), ShiftBytes(second, -2, 0x0F)));
+  // An overlong form of three bytes is below U+0800; surrogates have no code.
+  if ((characters & three & _mm512_cmplt_epu8_mask(high, _mm512_set1_epi8(0x08))) != 0)
+    return nullptr;
+  uint16_t points[kMaskChunk];
+  StorePairs(low, high, points);
+  if (!WideCodes(points, count, out)) return nullptr;
   return p + (63 - std::countl_zero(starts));
 }
 #endif

@@ -21,8 +21,9 @@ TEST(Encode, UnitsCutAtAnyEdge) {
       {"-Eu", "\x82\xA0\xB1\x83\x9F\x85\x40", "\xE3\x81\x82\xEF\xBD\xB1\xCE\x91", 5},
       {"-Eu+", "\x82\xA0\x85\x40\x81\n\x81", "\xE3\x81\x82" + fffd + fffd + "\n" + fffd, 3},
       {"-Es", "\xE3\x81\x82\xC2\xA7\xF0\x9F\x98\x80", "\x82\xA0\x81\x98", 5},
-      {"-Es+", "\xE3\x81\x82\xF0\x9F\x98\x80\xED\xA0\x80\xC0\x80\xE3\x81",
-       "\x82\xA0" + geta + geta + geta + geta + geta + geta + geta, 7},
+      {"-Es", "\xE0\x81\x81", "", 0},  // overlong
+      {"-Es+", "\xE3\x81\x82\xF0\x9F\x98\x80\xED\xA0\x80\xC0\x80\xE0\x81\x81\xE3\x81",
+       "\x82\xA0" + geta + geta + geta + geta + geta + geta + geta + geta + geta + geta, 10},
   };
   auto sjis = [](Text id) {
     std::string bytes;
