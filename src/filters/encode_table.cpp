@@ -71,9 +71,20 @@ constexpr Utf8Index IndexUtf8(const EncodeTables& tables) {
     t.utf8_start[(0xE0 | cp >> 12) | (0x80 | (cp >> 6 & 0x3F)) << 8] = static_cast<uint16_t>(used);
     for (unsigned k = 0; k < 64; ++k) t.code[used++] = code(cp + k);
   }
-  for (char32_t cp = 0; cp < 0x10000; ++cp) t.by_point[cp] = code(cp);
   // A build fails here when `code` has too little room.
   if (used > kUtf8Codes) throw "kUtf8Codes is too small";
+  return t;
+}
+
+// The codes of `tables` by code point, page by page.
+constexpr CodeByPoint IndexPoints(const EncodeTables& tables) {
+  CodeByPoint t{};
+  for (size_t high = 0; high < 256; ++high) {
+    for (size_t low = 0; tables.page[high] != 0 && low < 256; ++low) {
+      unsigned c = tables.cp932[tables.page[high] * 256 + low];
+      t[high * 256 + low] = static_cast<uint16_t>(c > 0xFF ? c >> 8 | (c & 0xFF) << 8 : c);
+    }
+  }
   return t;
 }
 
@@ -103,5 +114,6 @@ constexpr EncodeTables BuildTables() {
 
 constexpr EncodeTables kEncodeTables = BuildTables();
 constexpr Utf8Index kUtf8Index = IndexUtf8(kEncodeTables);
+constexpr CodeByPoint kCodeByPoint = IndexPoints(kEncodeTables);
 
 }  // namespace zolt

@@ -46,7 +46,7 @@ ZOLT_ENCODE_WIDE bool WideCodes(const uint16_t* points, int count, char** out) {
   uint16_t codes[kMaskChunk];
   unsigned least = ~0u;
   for (int k = 0; k < count; ++k)
-    least = std::min<unsigned>(least, codes[k] = kUtf8Index.by_point[points[k]]);
+    least = std::min<unsigned>(least, codes[k] = kCodeByPoint[points[k]]);
   if (least == 0) return false;
   char* o = *out;
   for (int k = 0; k < count; k += 32) {
