@@ -1,8 +1,9 @@
 // Fuzz target for the UTF-8 conversions. The first byte picks how the input
-// is cut into reads; the rest is code page 932 text. -Eu+ always writes
-// well-formed UTF-8; -Es+ after it gives each unit back as it gives that
-// unit alone (so any input made of preferred codes comes back unchanged);
-// and -Eu+ after that gives the same UTF-8 again, U+FFFD aside.
+// is cut into reads and whether the narrow vector steps are forced; the rest
+// is code page 932 text. -Eu+ always writes well-formed UTF-8; -Es+ after it
+// gives each unit back as it gives that unit alone, with the other vector
+// steps (so any input made of preferred codes comes back unchanged); and
+// -Eu+ after that gives the same UTF-8 again, U+FFFD aside.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,8 +37,9 @@ bool WellFormed(const std::string& s) {
 }
 
 // The output of `sw` on `in`, required to succeed.
-std::string Run(const char* sw, const std::string& in, const std::vector<size_t>& reads) {
-  zolt::testing::FilterRun run = zolt::testing::RunFilterJob(sw, in, reads);
+std::string Run(const char* sw, const std::string& in, const std::vector<size_t>& reads,
+                bool narrow) {
+  zolt::testing::FilterRun run = zolt::testing::RunFilterJob(sw, in, reads, SIZE_MAX, narrow);
   Require(run.result == zolt::JobResult::kDone && run.closed, "the replacing conversion succeeds");
   return run.out;
 }
@@ -48,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   std::vector<size_t> reads;
   if (data[0] % 4 != 0) reads = {1u + data[0] % 5, 1u + data[0] / 64};
+  bool narrow = (data[0] & 0x20) != 0;
   std::string in(reinterpret_cast<const char*>(data + 1), size - 1), apart, whole_back;
   // The same units, an LF after each (an LF is a unit of its own both ways).
   for (size_t i = 0; i < in.size(); ++i) {
@@ -58,15 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       apart += in[++i];
     apart += '\n';
   }
-  std::string utf8 = Run("-Eu+", in, reads);
+  std::string utf8 = Run("-Eu+", in, reads, narrow);
   Require(WellFormed(utf8), "-Eu+ writes well-formed UTF-8");
-  std::string back = Run("-Es+", utf8, reads);
-  std::string back_apart = Run("-Es+", Run("-Eu+", apart, reads), {});
+  std::string back = Run("-Es+", utf8, reads, narrow);
+  std::string back_apart = Run("-Es+", Run("-Eu+", apart, reads, narrow), {}, !narrow);
   std::erase(back_apart, '\n');
   std::string lf_free = back;
   std::erase(lf_free, '\n');
   Require(lf_free == back_apart, "each unit comes back as it does alone");
-  std::string again = Run("-Eu+", back, reads);
+  std::string again = Run("-Eu+", back, reads, narrow);
   for (size_t at; (at = utf8.find("\xEF\xBF\xBD")) != std::string::npos;)
     utf8.replace(at, 3, "\xE3\x80\x93");
   Require(again == utf8, "-Eu+ after -Es+ gives the UTF-8 again");

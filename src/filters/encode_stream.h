@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,44 @@
 #include "filters/filter_driver.h"
 #include "support/byte_masks.h"
 #include "support/job_result.h"
+#include "support/wide_masks.h"
+
+// The 64-byte vector steps of the conversions: AVX-512 with byte compress
+// and permute, where the compiler can target it (see wide_masks.h).
+#if ZOLT_WIDE_VECTORS
+#define ZOLT_ENCODE_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2")))
+#endif
+
+namespace zolt {
+
+// For byte 2k of a vector, k, and for byte 2k + 1, 64 + k: the index of
+// _mm512_permutex2var_epi8 that makes 16-bit lane k of byte k of its first
+// source and byte k of its second (above it); +32 for lanes 32-63.
+inline constexpr auto kPairs = [] {
+  std::array<unsigned char, kMaskChunk> pairs{};
+  for (unsigned k = 0; k < 32; ++k) pairs[2 * k] = static_cast<unsigned char>(k);
+  for (unsigned k = 0; k < 32; ++k) pairs[2 * k + 1] = static_cast<unsigned char>(64 + k);
+  return pairs;
+}();
+
+#if ZOLT_WIDE_VECTORS
+// Writes the 16-bit lanes that pair byte k of `low` with byte k of `high`
+// to pairs[0..63].
+ZOLT_ENCODE_WIDE inline void StorePairs(__m512i low, __m512i high, uint16_t* pairs) {
+  __m512i index = _mm512_loadu_si512(kPairs.data());
+  for (int half = 0; half < 2; ++half) {
+    __m512i v = _mm512_permutex2var_epi8(low, index, high);
+    auto* at = reinterpret_cast<__m128i*>(pairs + 32 * half);
+    _mm_storeu_si128(at, _mm512_maskz_extracti32x4_epi32(0xF, v, 0));
+    _mm_storeu_si128(at + 1, _mm512_maskz_extracti32x4_epi32(0xF, v, 1));
+    _mm_storeu_si128(at + 2, _mm512_maskz_extracti32x4_epi32(0xF, v, 2));
+    _mm_storeu_si128(at + 3, _mm512_maskz_extracti32x4_epi32(0xF, v, 3));
+    index = _mm512_add_epi8(index, _mm512_set1_epi8(32));
+  }
+}
+#endif
+
+}  // namespace zolt
 
 namespace zolt {
 
@@ -27,6 +66,10 @@ struct EncodeTally {
   uint64_t replaced = 0;  // units replaced
 };
 
+// Whether the conversions may take their AVX-512 steps: the platform allows
+// wide vectors and the processor has AVX-512 BW, VBMI and VBMI2.
+bool EncodeWide();
+
 // Accounts for one unconvertible unit starting `at` bytes after the start of
 // `block` (before it for carried bytes, which hold no LF). Stopping: prints
 // the message line with its place and returns false; else counts it.
@@ -36,29 +79,22 @@ void PassBlock(EncodeTally* tally, const char* block, size_t size);
 // Prints the count of replaced units, if any; returns the job's result.
 JobResult FinishTally(const EncodeTally& tally, bool stopped);
 
-// Copies the ASCII bytes at the start of p[0..63] to o, advancing both past
-// them; 64 bytes are read and stored. False when all 64 were ASCII.
-inline bool CopyAscii(const unsigned char** p, char** o) {
-  uint64_t ascii = BelowMask(*p, kMaskChunk, 0x80);
-  std::memcpy(*o, *p, kMaskChunk);
-  int n = std::countr_one(ascii);
-  *p += n;
-  *o += n;
-  return n < static_cast<int>(kMaskChunk);
-}
-
 // Runs a conversion over the input of `pair`. A Codec provides:
 //   kGrowth: the most output bytes one input byte makes;
 //   kSkipsBom: whether a UTF-8 byte-order mark at the start is dropped;
 //   kReplacement: the Packed replacement character;
 //   Unit(p, available, &length): the unit at p (Packed, 0 if unconvertible),
 //     length 0 when it needs more bytes than are available;
-//   Run(&p, end, o): converts units up to end as long as they are whole and
-//     convertible, returning the new end of the output.
+//   Run(&p, end, o), a member: converts units up to end as long as they are
+//     whole and convertible, returning the new end of the output; it may
+//     store up to kMaskChunk bytes past that end.
+//   a constructor taking whether it may take the AVX-512 steps.
 template <typename Codec>
 class EncodeStream {
  public:
-  EncodeStream(OutStream* out, bool replace) : out_(out) { tally_.replace = replace; }
+  EncodeStream(OutStream* out, bool replace) : codec_(EncodeWide()), out_(out) {
+    tally_.replace = replace;
+  }
 
   // Converts one block; false when it stopped at an unconvertible unit.
   bool Block(const char* data, size_t size) {
@@ -134,7 +170,7 @@ class EncodeStream {
       size_t stop = i + std::min(size - i, kStretch);
       char* room = OutputRoom(out_, sizeof local);
       const unsigned char* q = p + i;
-      char* o = Codec::Run(&q, p + stop, room ? room : local);
+      char* o = codec_.Run(&q, p + stop, room ? room : local);
       if (room) OutputDone(out_, o);
       if (!room) WriteBytes(out_, local, static_cast<size_t>(o - local));
       i = static_cast<size_t>(q - p);
@@ -152,6 +188,7 @@ class EncodeStream {
     return true;
   }
 
+  Codec codec_;
   OutStream* out_;
   EncodeTally tally_;
   unsigned char carry_[4] = {};  // the start of a unit the block cut off

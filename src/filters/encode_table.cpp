@@ -76,6 +76,18 @@ constexpr Utf8Index IndexUtf8(const EncodeTables& tables) {
   return t;
 }
 
+// The codes of `tables` by code point, page by page.
+constexpr CodeByPoint IndexPoints(const EncodeTables& tables) {
+  CodeByPoint t{};
+  for (size_t high = 0; high < 256; ++high) {
+    for (size_t low = 0; tables.page[high] != 0 && low < 256; ++low) {
+      unsigned c = tables.cp932[tables.page[high] * 256 + low];
+      t[high * 256 + low] = static_cast<uint16_t>(c > 0xFF ? c >> 8 | (c & 0xFF) << 8 : c);
+    }
+  }
+  return t;
+}
+
 constexpr EncodeTables BuildTables() {
   EncodeTables t{};
   for (unsigned first = 0x81; first < 0xFD; ++first)
@@ -102,5 +114,6 @@ constexpr EncodeTables BuildTables() {
 
 constexpr EncodeTables kEncodeTables = BuildTables();
 constexpr Utf8Index kUtf8Index = IndexUtf8(kEncodeTables);
+constexpr CodeByPoint kCodeByPoint = IndexPoints(kEncodeTables);
 
 }  // namespace zolt

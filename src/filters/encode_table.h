@@ -48,11 +48,15 @@ struct Utf8Index {
   std::array<uint16_t, kUtf8Codes> code;
 };
 
+// By BMP code point, the bytes of its CP932 code as in Utf8Index::code.
+using CodeByPoint = std::array<uint16_t, 0x10000>;
+
 // A pair whose second byte is in the trail range but that has no character.
 constexpr Packed kNoPair = 1;
 
 extern const EncodeTables kEncodeTables;
 extern const Utf8Index kUtf8Index;
+extern const CodeByPoint kCodeByPoint;
 
 // The UTF-8 of the character that starts with `first` followed by
 // `second`, which is 0 when `first` is not a lead byte (see

@@ -44,10 +44,48 @@ inline void StartIndexes(const unsigned char* p, uint64_t lead, uint16_t* index)
   (void)lead;
 }
 
+#if ZOLT_WIDE_VECTORS
+// In each byte of a 32-bit lane, the index of its byte 3.
+constexpr auto kLengthByte = [] {
+  std::array<unsigned char, kMaskChunk> length{};
+  for (unsigned i = 0; i < kMaskChunk; ++i) length[i] = static_cast<unsigned char>(i | 3);
+  return length;
+}();
+
+// Writes to o the UTF-8 of the characters that start at the bits of `starts`
+// in the 64-byte chunk at p, whose lead-range bytes are `lead`, and returns
+// the new end of the output; nullptr when one is unconvertible. Byte 64 is
+// read. The table indexes of all the characters are made at once; their
+// loads and stores then follow each other without a branch.
+ZOLT_ENCODE_WIDE char* WideChunk(const unsigned char* p, uint64_t lead, uint64_t starts, char* o) {
+  uint16_t index[kMaskChunk];
+  StorePairs(_mm512_maskz_compress_epi8(starts, _mm512_loadu_si512(p)),
+             _mm512_maskz_compress_epi8(starts, _mm512_maskz_loadu_epi8(lead, p + 1)), index);
+  int count = std::popcount(starts);
+  Packed c[kMaskChunk];
+  Packed least = ~Packed{0};
+  for (int k = 0; k < count; ++k) least = std::min(least, c[k] = kEncodeTables.start[index[k]]);
+  if (least <= kNoPair) return nullptr;
+  const __m512i length_byte = _mm512_loadu_si512(kLengthByte.data());
+  const __m512i byte_place = _mm512_set1_epi32(0x03020100);
+  for (int k = 0; k < count; k += 16) {
+    auto lanes = static_cast<__mmask16>(count - k >= 16 ? 0xFFFF : (1u << (count - k)) - 1);
+    __m512i v = _mm512_maskz_loadu_epi32(lanes, c + k);
+    __mmask64 bytes =
+        _mm512_cmpgt_epu8_mask(_mm512_maskz_shuffle_epi8(~uint64_t{0}, v, length_byte), byte_place);
+    _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(bytes, v));
+    o += std::popcount(bytes);
+  }
+  return o;
+}
+#endif
+
 struct Cp932Codec {
   static constexpr size_t kGrowth = 3;
   static constexpr bool kSkipsBom = false;
   static constexpr Packed kReplacement = 0xEF | 0xBF << 8 | 0xBD << 16 | 3u << 24;  // U+FFFD
+
+  explicit Cp932Codec(bool wide_steps) : wide(wide_steps) {}
 
   // A byte 0x80, 0xA0 or 0xFD-0xFF, a lead byte without a trail-range byte
   // after it, and a pair without a character are unconvertible.
@@ -64,8 +102,9 @@ struct Cp932Codec {
   // lead-byte mask, so the next character's place never waits for a table
   // load, and each character's UTF-8 is one load indexed by its first two
   // bytes. A character at byte 63 may take byte 64. Stops before the first
-  // unit that is not a whole, convertible character.
-  static char* Run(const unsigned char** at, const unsigned char* end, char* o) {
+  // unit that is not a whole, convertible character. A chunk goes through
+  // WideChunk first when `wide`, and again here when it holds such a unit.
+  char* Run(const unsigned char** at, const unsigned char* end, char* o) const {
     const unsigned char* p = *at;
     while (end - p > static_cast<ptrdiff_t>(kMaskChunk)) {
       if (BelowMask(p, kMaskChunk, 0x80) == ~uint64_t{0}) {
@@ -77,6 +116,14 @@ struct Cp932Codec {
       bool carry = false;
       uint64_t lead = LeadMask(p);
       uint64_t starts = CharacterStarts(lead, &carry);
+#if ZOLT_WIDE_VECTORS
+      char* wide_end = wide ? WideChunk(p, lead, starts, o) : nullptr;
+      if (wide_end != nullptr) {
+        o = wide_end;
+        p += kMaskChunk + carry;
+        continue;
+      }
+#endif
       uint16_t index[kMaskChunk];
       StartIndexes(p, lead, index);
       for (; starts != 0; starts &= starts - 1) {
@@ -102,6 +149,8 @@ struct Cp932Codec {
     *at = p;
     return o;
   }
+
+  bool wide;  // WideChunk may be taken
 };
 
 }  // namespace
