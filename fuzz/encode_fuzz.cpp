@@ -39,7 +39,8 @@ bool WellFormed(const std::string& s) {
 // The output of `sw` on `in`, required to succeed.
 std::string Run(const char* sw, const std::string& in, const std::vector<size_t>& reads,
                 bool narrow) {
-  zolt::testing::FilterRun run = zolt::testing::RunFilterJob(sw, in, reads, SIZE_MAX, narrow);
+  zolt::testing::FilterRun run = zolt::testing::RunFilterJob(
+      sw, in, reads, SIZE_MAX, narrow ? zolt::VectorWidth::k16 : zolt::VectorWidth::k64);
   Require(run.result == zolt::JobResult::kDone && run.closed, "the replacing conversion succeeds");
   return run.out;
 }

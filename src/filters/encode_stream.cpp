@@ -34,12 +34,7 @@ uint64_t CountLf(const char* data, size_t size) {
 }  // namespace
 
 bool EncodeWide() {
-#if ZOLT_WIDE_VECTORS
-  return Sys().WideVectors() && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2");
-#else
-  return false;
-#endif
+  return FilterVectors() == VectorWidth::k64;
 }
 
 bool Unconvertible(EncodeTally* tally, const char* block, int64_t at) {

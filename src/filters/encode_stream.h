@@ -17,12 +17,6 @@
 #include "support/job_result.h"
 #include "support/wide_masks.h"
 
-// The 64-byte vector steps of the conversions: AVX-512 with byte compress
-// and permute, where the compiler can target it (see wide_masks.h).
-#if ZOLT_WIDE_VECTORS
-#define ZOLT_ENCODE_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2")))
-#endif
-
 namespace zolt {
 
 // For byte 2k of a vector, k, and for byte 2k + 1, 64 + k: the index of
@@ -38,7 +32,7 @@ inline constexpr auto kPairs = [] {
 #if ZOLT_WIDE_VECTORS
 // Writes the 16-bit lanes that pair byte k of `low` with byte k of `high`
 // to pairs[0..63].
-ZOLT_ENCODE_WIDE inline void StorePairs(__m512i low, __m512i high, uint16_t* pairs) {
+ZOLT_WIDEST_ONLY inline void StorePairs(__m512i low, __m512i high, uint16_t* pairs) {
   __m512i index = _mm512_loadu_si512(kPairs.data());
   for (int half = 0; half < 2; ++half) {
     __m512i v = _mm512_permutex2var_epi8(low, index, high);
@@ -66,8 +60,8 @@ struct EncodeTally {
   uint64_t replaced = 0;  // units replaced
 };
 
-// Whether the conversions may take their AVX-512 steps: the platform allows
-// wide vectors and the processor has AVX-512 BW, VBMI and VBMI2.
+// Whether the conversions may take their 64-byte (AVX-512) steps: the
+// widest vectors the platform lets the filters take (FilterVectors).
 bool EncodeWide();
 
 // Accounts for one unconvertible unit starting `at` bytes after the start of

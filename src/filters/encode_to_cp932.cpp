@@ -34,7 +34,7 @@ constexpr unsigned char kOffsets[kMaskChunk] = {
     44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
 
 // The bytes of the lanes of v with lo <= byte <= hi.
-ZOLT_ENCODE_WIDE inline __mmask64 Within(__m512i v, char lo, char hi) {
+ZOLT_WIDEST_ONLY inline __mmask64 Within(__m512i v, char lo, char hi) {
   return _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8(lo)),
                                 _mm512_set1_epi8(static_cast<char>(hi - lo)));
 }
@@ -42,7 +42,7 @@ ZOLT_ENCODE_WIDE inline __mmask64 Within(__m512i v, char lo, char hi) {
 // Writes to *out the codes of the `count` BMP code points at points; false
 // when one has no code, *out left as it was. The codes are all looked up
 // before any is written, then written 32 at a time with 64-byte stores.
-ZOLT_ENCODE_WIDE bool WideCodes(const uint16_t* points, int count, char** out) {
+ZOLT_WIDEST_ONLY bool WideCodes(const uint16_t* points, int count, char** out) {
   uint16_t codes[kMaskChunk];
   unsigned least = ~0u;
   for (int k = 0; k < count; ++k)
@@ -63,7 +63,7 @@ ZOLT_ENCODE_WIDE bool WideCodes(const uint16_t* points, int count, char** out) {
 // The bytes of v shifted by `left` bits (right when negative) and masked,
 // in 16-bit lanes: the bits carried in from the neighbouring byte are masked
 // off.
-ZOLT_ENCODE_WIDE inline __m512i ShiftBytes(__m512i v, int left, char mask) {
+ZOLT_WIDEST_ONLY inline __m512i ShiftBytes(__m512i v, int left, char mask) {
   __m512i shifted = left >= 0 ? _mm512_sll_epi16(v, _mm_cvtsi32_si128(left))
                               : _mm512_srl_epi16(v, _mm_cvtsi32_si128(-left));
   return _mm512_and_si512(shifted, _mm512_set1_epi8(mask));
@@ -72,7 +72,7 @@ ZOLT_ENCODE_WIDE inline __m512i ShiftBytes(__m512i v, int left, char mask) {
 // As Utf8Codec::Chunk past its ASCII copy, for a chunk whose characters up
 // to its last start are all well-formed sequences of one to three bytes with
 // a code: returns where it stopped; else nullptr, *out left as it was.
-ZOLT_ENCODE_WIDE const unsigned char* WideChunk(const unsigned char* p, char** out) {
+ZOLT_WIDEST_ONLY const unsigned char* WideChunk(const unsigned char* p, char** out) {
   __m512i v = _mm512_loadu_si512(p);
   uint64_t starts = ~_mm512_cmpeq_epi8_mask(_mm512_and_si512(v, _mm512_set1_epi8(-0x40)),
                                             _mm512_set1_epi8(-0x80));

@@ -57,7 +57,7 @@ constexpr auto kLengthByte = [] {
 // the new end of the output; nullptr when one is unconvertible. Byte 64 is
 // read. The table indexes of all the characters are made at once; their
 // loads and stores then follow each other without a branch.
-ZOLT_ENCODE_WIDE char* WideChunk(const unsigned char* p, uint64_t lead, uint64_t starts, char* o) {
+ZOLT_WIDEST_ONLY char* WideChunk(const unsigned char* p, uint64_t lead, uint64_t starts, char* o) {
   uint16_t index[kMaskChunk];
   StorePairs(_mm512_maskz_compress_epi8(starts, _mm512_loadu_si512(p)),
              _mm512_maskz_compress_epi8(starts, _mm512_maskz_loadu_epi8(lead, p + 1)), index);

@@ -40,7 +40,8 @@ TEST(Encode, UnitsCutAtAnyEdge) {
         bool narrow = pad % 2 == 1;
         SCOPED_TRACE(std::string(c.sw) + " after " + std::to_string(pad) + " reads of " +
                      std::to_string(reads.empty() ? 0 : reads[0]) + (narrow ? " narrow" : ""));
-        FilterRun run = RunFilterJob(c.sw, before + c.in + after, reads, SIZE_MAX, narrow);
+        FilterRun run = RunFilterJob(c.sw, before + c.in + after, reads, SIZE_MAX,
+                                     narrow ? VectorWidth::k16 : VectorWidth::k64);
         EXPECT_EQ(run.out, before + c.out + (stops ? "" : after));
         EXPECT_EQ(run.result, stops ? JobResult::kFailed : JobResult::kDone);
         EXPECT_EQ(run.err, stops ? sjis(Text::kUnconvertible) + "line " +
