@@ -24,8 +24,8 @@ namespace zolt {
 // source and byte k of its second (above it); +32 for lanes 32-63.
 inline constexpr auto kPairs = [] {
   std::array<unsigned char, kMaskChunk> pairs{};
-  for (unsigned k = 0; k < 32; ++k) pairs[2 * k] = static_cast<unsigned char>(k);
-  for (unsigned k = 0; k < 32; ++k) pairs[2 * k + 1] = static_cast<unsigned char>(64 + k);
+  for (size_t k = 0; k < 32; ++k) pairs[2 * k] = static_cast<unsigned char>(k);
+  for (size_t k = 0; k < 32; ++k) pairs[2 * k + 1] = static_cast<unsigned char>(64 + k);
   return pairs;
 }();
 
@@ -34,7 +34,7 @@ inline constexpr auto kPairs = [] {
 // to pairs[0..63].
 ZOLT_WIDEST_ONLY inline void StorePairs(__m512i low, __m512i high, uint16_t* pairs) {
   __m512i index = _mm512_loadu_si512(kPairs.data());
-  for (int half = 0; half < 2; ++half) {
+  for (size_t half = 0; half < 2; ++half) {
     __m512i v = _mm512_permutex2var_epi8(low, index, high);
     auto* at = reinterpret_cast<__m128i*>(pairs + 32 * half);
     _mm_storeu_si128(at, _mm512_maskz_extracti32x4_epi32(0xF, v, 0));

@@ -81,7 +81,7 @@ constexpr CodeByPoint IndexPoints(const EncodeTables& tables) {
   CodeByPoint t{};
   for (size_t high = 0; high < 256; ++high) {
     for (size_t low = 0; tables.page[high] != 0 && low < 256; ++low) {
-      unsigned c = tables.cp932[tables.page[high] * 256 + low];
+      unsigned c = tables.cp932[size_t{tables.page[high]} * 256 + low];
       t[high * 256 + low] = static_cast<uint16_t>(c > 0xFF ? c >> 8 | (c & 0xFF) << 8 : c);
     }
   }

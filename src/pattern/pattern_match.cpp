@@ -224,7 +224,11 @@ std::string RequiredBytes(const Program& program) {
   for (const Instruction& op : program.code) {
     if (HasTarget(op.op) || op.op == Op::kEnd || best.size() >= kEnough) break;
     std::string spelling = op.op == Op::kChar ? OnlySpelling(op.value) : std::string();
-    run = spelling.empty() ? std::string() : run + spelling;
+    if (spelling.empty()) {
+      run.clear();
+    } else {
+      run += spelling;
+    }
     if (run.size() > best.size()) best = run;
   }
   return best;
