@@ -102,6 +102,27 @@ void NewlineRange(Newline type, Block block, const char* p, const char* to, OutS
   if (to > copied) WriteBytes(out, copied, static_cast<size_t>(to - copied));
 }
 
+// Which bytes of the vector at `bytes` a kLf, kCr or kNone conversion
+// changes, with `equal(at, c)` the mask of the bytes at `at` equal to c
+// (bytes[-1] and the byte after the vector are read).
+struct NewlineBits {
+  uint64_t drop;     // left out: the CR of a CR LF pair for LF, its LF for
+                     // CR, every CR and the LF of each pair when joining
+  uint64_t replace;  // a lone CR for LF and a lone LF for CR, rewritten
+};
+template <Newline kType, typename Equal>
+NewlineBits NewlineChanges(const unsigned char* bytes, Equal equal) {
+  if (kType == Newline::kLf) {
+    uint64_t crs = equal(bytes, '\r');
+    uint64_t lf_next = equal(bytes + 1, '\n');
+    return {crs & lf_next, crs & ~lf_next};
+  }
+  uint64_t lfs = equal(bytes, '\n');
+  uint64_t lf_after_cr = lfs & equal(bytes - 1, '\r');
+  if (kType == Newline::kCr) return {lf_after_cr, lfs & ~lf_after_cr};
+  return {equal(bytes, '\r') | lf_after_cr, 0};
+}
+
 // One step of the vector pass for kLf, kCr or kNone: the kStep bytes
 // at p (p[-1] to p[2 * kStep - 1] must be readable) are stored at o (2 *
 // kStep bytes of room) without the bytes the type drops: the CR of each CR
@@ -112,20 +133,9 @@ void NewlineRange(Newline type, Block block, const char* p, const char* to, OutS
 template <Newline kType, typename Masks>
 int PairStep(const char* p, char* o) {
   constexpr int kStep = static_cast<int>(Masks::kStep);
-  auto* bytes = reinterpret_cast<const unsigned char*>(p);
-  uint64_t crs = Masks::StepEqual(bytes, '\r');
-  uint64_t drop;
-  uint64_t replace;
-  if (kType == Newline::kLf) {
-    uint64_t lf_next = Masks::StepEqual(bytes + 1, '\n');
-    drop = crs & lf_next;
-    replace = crs & ~lf_next;
-  } else {
-    uint64_t lfs = Masks::StepEqual(bytes, '\n');
-    uint64_t lf_after_cr = lfs & Masks::StepEqual(bytes - 1, '\r');
-    drop = kType == Newline::kCr ? lf_after_cr : crs | lf_after_cr;
-    replace = kType == Newline::kCr ? lfs & ~lf_after_cr : 0;
-  }
+  auto [drop, replace] = NewlineChanges<kType>(
+      reinterpret_cast<const unsigned char*>(p),
+      [](const unsigned char* at, unsigned char c) { return Masks::StepEqual(at, c); });
   // The dropped bytes run from `at` (kStep: none), `count` of them.
   int at = std::countr_zero(drop | uint64_t{1} << kStep);
   int count = std::countr_zero(((drop >> at) + 1) | uint64_t{2} << kStep);  // trailing ones
@@ -196,19 +206,8 @@ const char* PairPass(Block block, const char* p, OutStream* out) {
 template <Newline kType, typename Masks>
 char* CompactChunk(const char* p, char* o) {
   auto* bytes = reinterpret_cast<const unsigned char*>(p);
-  uint64_t drop;
-  uint64_t replace = 0;
-  if (kType == Newline::kLf) {
-    uint64_t crs = Masks::Equal(bytes, '\r');
-    uint64_t lf_next = Masks::Equal(bytes + 1, '\n');
-    drop = crs & lf_next;
-    replace = crs & ~lf_next;
-  } else {
-    uint64_t lfs = Masks::Equal(bytes, '\n');
-    uint64_t lf_after_cr = lfs & Masks::Equal(bytes - 1, '\r');
-    drop = kType == Newline::kCr ? lf_after_cr : Masks::Equal(bytes, '\r') | lf_after_cr;
-    if (kType == Newline::kCr) replace = lfs & ~lf_after_cr;
-  }
+  auto [drop, replace] = NewlineChanges<kType>(
+      bytes, [](const unsigned char* at, unsigned char c) { return Masks::Equal(at, c); });
   const unsigned char with = kType == Newline::kLf ? '\n' : '\r';
   return o + Masks::StoreKept(bytes, ~drop, replace, with, o);
 }
