@@ -1,17 +1,21 @@
 // Failures injected through the platform into whole runs of the program:
 // writes that fail at the first byte, part-way and at the final close,
 // allocations, reads, opens, directory searches, file times and the
-// free-space query that fail or answer at a limit, and reads cut short.
-// Files live in memory; every run must close what it opened and release
+// free-space query that fail or answer at a limit, and reads cut short;
+// and the pattern split's line skips on every vector width, short reads
+// included. Files live in memory; every run must close what it opened and release
 // what it allocated.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "front/zolt_main.h"
 #include "support/path.h"
+#include "support/sjis.h"
 #include "unit/fake_platform.h"
 #include "unit/filter_references.h"
 
@@ -143,6 +147,17 @@ TEST(FaultInjection, EveryMergeOutputAndSplitPieceReportsItsWriteFailure) {
       }
     }
   }
+  // A line longer than the output buffer fails while it is written: once.
+  for (const std::vector<std::string>& job :
+       {std::vector<std::string>{"-S1L", "in"}, {"-S1", "in"}, {"-S1L", "-#s", "in"}}) {
+    SCOPED_TRACE(job[0] + job[1]);
+    Program p;
+    p.fake.disk["in"] = std::string(300000, 'x') + "\nsecond\n";
+    p.fake.write_budget = 300;
+    EXPECT_EQ(p.Run(job), 1);
+    EXPECT_EQ(p.fake.err.find(kWriteFailed), p.fake.err.rfind(kWriteFailed)) << p.fake.err;
+    EXPECT_EQ(p.fake.disk.count("in._01"), 0u) << "the job went on";
+  }
 }
 
 TEST(FaultInjection, MergeAndSplitReportMemoryReadSearchSpaceAndOpenFailures) {
@@ -241,6 +256,66 @@ TEST(FaultInjection, ShortReadsNeverCutADoubleByteCharacter) {
     EXPECT_EQ(p.fake.disk["in._00"] + "|" + p.fake.disk["in._01"] + "|" + p.fake.disk["in._02"],
               "a" + pairs.substr(0, 998) + "|" + pairs.substr(998, 1000) + "|" + pairs.substr(1998))
         << "reads of " << read;
+  }
+}
+
+// Whether the line (a whole one, shorter than a chunk) holds 注x as characters.
+bool HoldsChuX(const std::string& line) {
+  for (size_t i = 0; i < line.size();
+       i += IsSjisLead(static_cast<unsigned char>(line[i])) ? 2u : 1u)
+    if (line.compare(i, 3, "\x92\x8Dx") == 0) return true;
+  return false;
+}
+
+// Lines that start with 第 or its lead byte, hold 注x, its bytes inside
+// other characters, 注 with another letter, or a run of lead-range bytes;
+// now and then a line longer than a chunk. Each pattern split, on every
+// vector width and with reads cut short, opens a piece at each matching line
+// but the first, as a line-by-line reading of the pattern says.
+TEST(FaultInjection, PatternSplitsSkipLinesAlikeOnEveryVectorWidth) {
+  const char* const kinds[] = {
+      "\x91\xE6",  "a\x91\xE6", "\x91\xE5", "\x92\x8Dx",           "\x88\x92\x8Dx",
+      "\x92\x8Ex", "\x92\x8Dy", "a",        "\x8E\x9A\x8E\x9A\x8E"};
+  std::mt19937 rng(7);
+  std::vector<std::string> lines;
+  for (int i = 0; i < 3000; ++i) {
+    std::string line = kinds[rng() % std::size(kinds)];
+    if (rng() % 4 == 0) line = std::string(rng() % 80, 'n') + line;
+    if (rng() % 300 == 0) line += std::string(20000, 'z');
+    lines.push_back(line + std::string(rng() % 70, 'n') + "\n");
+  }
+  const struct {
+    const char* pattern;
+    bool (*matches)(const std::string&);
+  } patterns[] = {
+      {"-#^\x91\xE6", [](const std::string& l) { return l.compare(0, 2, "\x91\xE6") == 0; }},
+      {"-#^a", [](const std::string& l) { return l[0] == 'a'; }},
+      {"-#\x92\x8Dx", [](const std::string& l) { return l.size() < 16383 && HoldsChuX(l); }},
+  };
+  for (const auto& [pattern, matches] : patterns) {
+    std::string text, expected;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      text += lines[i];
+      expected += (i > 0 && matches(lines[i]) ? "|" : "") + lines[i];
+    }
+    for (VectorWidth width : {VectorWidth::k16, VectorWidth::k32, VectorWidth::k64}) {
+      for (size_t read : {size_t{0}, size_t{4093}}) {
+        SCOPED_TRACE(std::string(pattern) + " width " + std::to_string(static_cast<int>(width)) +
+                     " reads of " + std::to_string(read));
+        Program p({.read_sizes = read ? std::vector<size_t>{read} : std::vector<size_t>{}});
+        p.fake.vectors = width;
+        p.fake.disk["in"] = text;
+        ASSERT_EQ(p.Run({"-S1.4L", pattern, "in"}), 0) << p.fake.err;
+        std::string pieces;
+        for (const auto& [name, bytes] : p.fake.disk)
+          if (name != "in") pieces += (pieces.empty() ? "" : "|") + bytes;
+        size_t at = static_cast<size_t>(
+            std::mismatch(pieces.begin(), pieces.end(), expected.begin(), expected.end()).first -
+            pieces.begin());
+        EXPECT_EQ(at, expected.size()) << "pieces differ from byte " << at << ": "
+                                       << pieces.substr(at, 40) << " / " << expected.substr(at, 40);
+      }
+    }
   }
 }
 
