@@ -259,23 +259,29 @@ TEST(FaultInjection, ShortReadsNeverCutADoubleByteCharacter) {
   }
 }
 
-// Whether the line (a whole one, shorter than a chunk) holds 注x as characters.
-bool HoldsChuX(const std::string& line) {
+// Whether the line (a whole one, shorter than a chunk) holds 注意 as characters.
+bool HoldsChuI(const std::string& line) {
   for (size_t i = 0; i < line.size();
        i += IsSjisLead(static_cast<unsigned char>(line[i])) ? 2u : 1u)
-    if (line.compare(i, 3, "\x92\x8Dx") == 0) return true;
+    if (line.compare(i, 4, "\x92\x8D\x88\xD3") == 0) return true;
   return false;
 }
 
-// Lines that start with 第 or its lead byte, hold 注x, its bytes inside
-// other characters, 注 with another letter, or a run of lead-range bytes;
+// Lines that start with 第 or its lead byte, hold 注意, its bytes inside
+// other characters, 注 or 意 with another character, or a run of lead-range bytes;
 // now and then a line longer than a chunk. Each pattern split, on every
 // vector width and with reads cut short, opens a piece at each matching line
 // but the first, as a line-by-line reading of the pattern says.
 TEST(FaultInjection, PatternSplitsSkipLinesAlikeOnEveryVectorWidth) {
-  const char* const kinds[] = {
-      "\x91\xE6",  "a\x91\xE6", "\x91\xE5", "\x92\x8Dx",           "\x88\x92\x8Dx",
-      "\x92\x8Ex", "\x92\x8Dy", "a",        "\x8E\x9A\x8E\x9A\x8E"};
+  const char* const kinds[] = {"\x91\xE6",
+                               "a\x91\xE6",
+                               "\x91\xE5",
+                               "\x92\x8D\x88\xD3",
+                               "\x88\x92\x8D\x88\xD3",
+                               "\x92\x8E\x88\xD3",
+                               "\x92\x8D\x88\xD4",
+                               "a",
+                               "\x8E\x9A\x8E\x9A\x8E"};
   std::mt19937 rng(7);
   std::vector<std::string> lines;
   for (int i = 0; i < 3000; ++i) {
@@ -290,7 +296,7 @@ TEST(FaultInjection, PatternSplitsSkipLinesAlikeOnEveryVectorWidth) {
   } patterns[] = {
       {"-#^\x91\xE6", [](const std::string& l) { return l.compare(0, 2, "\x91\xE6") == 0; }},
       {"-#^a", [](const std::string& l) { return l[0] == 'a'; }},
-      {"-#\x92\x8Dx", [](const std::string& l) { return l.size() < 16383 && HoldsChuX(l); }},
+      {"-#\x92\x8D\x88\xD3", [](const std::string& l) { return l.size() < 16383 && HoldsChuI(l); }},
   };
   for (const auto& [pattern, matches] : patterns) {
     std::string text, expected;
