@@ -1,8 +1,11 @@
 // The POSIX platform where only a real process shows it.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <string>
 
 #include "support/platform.h"
 
@@ -26,6 +29,35 @@ TEST(PosixPlatform, AStandardDescriptorLeftClosedIsReported) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_EQ(WEXITSTATUS(status), 3);
+}
+
+// Messages are in UTF-8 when the first locale variable set names a UTF-8
+// codeset, and in CP932 when none is set.
+TEST(PosixPlatform, MessagesFollowTheFirstLocaleVariableSet) {
+  const struct {
+    const char *all, *ctype, *lang;
+    bool utf8;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, false},        {nullptr, nullptr, "ja_JP.UTF-8", true},
+      {nullptr, "C", "ja_JP.UTF-8", false},      {"", "ja_JP.utf8", nullptr, true},
+      {"ja_JP.SJIS", nullptr, "C.UTF-8", false}, {"C.UTF-8", "C", nullptr, true},
+  };
+  const char* const names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+  std::string saved[3];
+  bool had[3];
+  for (int i = 0; i < 3; ++i) {
+    const char* value = getenv(names[i]);
+    had[i] = value != nullptr;
+    saved[i] = value ? value : "";
+  }
+  for (const auto& c : cases) {
+    const char* values[] = {c.all, c.ctype, c.lang};
+    for (int i = 0; i < 3; ++i) values[i] ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
+    EXPECT_EQ(NativePlatform().MessagesInUtf8(), c.utf8)
+        << (c.all ? c.all : "-") << " " << (c.ctype ? c.ctype : "-") << " "
+        << (c.lang ? c.lang : "-");
+  }
+  for (int i = 0; i < 3; ++i) had[i] ? setenv(names[i], saved[i].c_str(), 1) : unsetenv(names[i]);
 }
 
 }  // namespace
