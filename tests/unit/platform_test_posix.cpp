@@ -60,5 +60,22 @@ TEST(PosixPlatform, MessagesFollowTheFirstLocaleVariableSet) {
   for (int i = 0; i < 3; ++i) had[i] ? setenv(names[i], saved[i].c_str(), 1) : unsetenv(names[i]);
 }
 
+// The free space under a path and under an open descriptor is known, and the
+// same for a file and its directory.
+TEST(PosixPlatform, FreeSpaceIsKnownByPathAndByDescriptor) {
+  char name[] = "/tmp/zolt-free-XXXXXX";
+  int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  uint64_t by_path = NativePlatform().FreeBytes("/tmp/zolt-free-none/x");
+  uint64_t by_fd = NativePlatform().FreeBytesOf(fd);
+  close(fd);
+  unlink(name);
+  EXPECT_NE(by_path, kFreeSpaceUnknown);
+  EXPECT_NE(by_fd, kFreeSpaceUnknown);
+  EXPECT_GT(by_fd, 0u);
+  // Files may come and go on /tmp meanwhile: within 1%.
+  EXPECT_LT(by_path > by_fd ? by_path - by_fd : by_fd - by_path, by_fd / 100 + 1);
+}
+
 }  // namespace
 }  // namespace zolt
