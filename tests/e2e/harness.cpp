@@ -264,18 +264,6 @@ std::string Msg(const std::string& utf8, const std::string& variable) {
   return Sjis(utf8) + variable + "\n";
 }
 
-::testing::AssertionResult SameBytes(const std::string& got, const std::string& want) {
-  if (got == want) return ::testing::AssertionSuccess();
-  size_t at = 0;
-  while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
-  auto shown = [at](const std::string& s) {
-    return ::testing::PrintToString(s.substr(std::min(at, s.size()), 24));
-  };
-  return ::testing::AssertionFailure()
-         << got.size() << " bytes, " << want.size() << " wanted; from byte " << at << " got "
-         << shown(got) << ", want " << shown(want);
-}
-
 std::string Banner() {
   return Sjis("Ｚolt Ｋit Ver2.15 [WIN32 版] (C) Zolt Kit developers\n");
 }

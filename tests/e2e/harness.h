@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "same_bytes.h"
+
 namespace e2e {
 
 enum class Input {
@@ -107,9 +109,7 @@ std::string ReadSome(int fd, size_t size = SIZE_MAX);
 uint64_t FreeBytes(const std::string& path);
 // Names in a directory, sorted.
 std::vector<std::string> ListDir(const std::string& path);
-// Succeeds when `got` and `want` hold the same bytes; else says where they
-// first differ and shows a few escaped bytes of each from there.
-::testing::AssertionResult SameBytes(const std::string& got, const std::string& want);
+using zolt::testing::SameBytes;
 // The banner every run prints first.
 std::string Banner();
 // Converts `in` between two iconv encodings; false when it cannot.

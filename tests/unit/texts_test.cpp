@@ -42,12 +42,10 @@ TEST(Texts, ShiftJisAndExplainedInTheManual) {
     }
   }
   // A character without a code is caught, not passed over.
-  std::string emoji;
-  EXPECT_FALSE(
-      Utf8ToCp932("a\xF0\x9F\x98\x80"
-                  "b",
-                  &emoji));
-  EXPECT_EQ(emoji, "a?b");
+  const std::string smile = "\xF0\x9F\x98\x80";
+  std::string bytes;
+  EXPECT_FALSE(Utf8ToCp932("a" + smile + "b", &bytes));
+  EXPECT_EQ(bytes, "a?b");
   // "Ver2.15" in the banner is the project version without its last part.
   const std::string version = ZOLT_VERSION;
   const std::string shown = "Ver" + version.substr(0, version.rfind('.')) + " ";
