@@ -93,13 +93,18 @@ TEST(Faults, AnInputThatShrinksOrGrowsGivesWhatWasThere) {
     EXPECT_TRUE(r.status == 0 || (!grow && r.err.ends_with(Msg("ファイルが変です (^^; : ", "IN"))))
         << r.err;
     std::string joined;
-    for (const std::string& name : ListDir(d / "SPLIT")) {
+    const std::vector<std::string> names = ListDir(d / "SPLIT");
+    for (const std::string& name : names) {
       joined += ReadFile(d / "SPLIT/" + name);
-      EXPECT_NE(ReadFile(d / "SPLIT/" + name), "") << name;
+      // A cut that falls between the check for more input and its copy
+      // leaves the piece just opened empty; the run then says so (status 1).
+      bool may_be_empty = r.status == 1 && name == names.back();
+      EXPECT_TRUE(may_be_empty || ReadFile(d / "SPLIT/" + name) != "") << name;
     }
     // Pieces hold the size measured at the start, so what is appended later
     // is not in them (unless the change came before the measure); what is
-    // cut off later is missing from them, and no piece is empty.
+    // cut off later is missing from them, and only the last piece of a run
+    // that saw the input end early may be empty.
     std::string longest = grow ? original + "MORE" : original;
     EXPECT_LE(joined.size(), longest.size());
     EXPECT_TRUE(longest.compare(0, joined.size(), joined) == 0) << "not a prefix";
